@@ -1,0 +1,303 @@
+// The main window: start-up, the single-instance rule, the two buttons, the
+// total line, the menu bar and the two dispatch tables.
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+#include "app/progress.h"
+#include "cleanup/cleanup_pass.h"
+#include "eventlist/duplicates.h"
+#include "eventlist/event_list.h"
+#include "eventlist/event_pass.h"
+#include "eventlist/tap_hold.h"
+#include "platform/aygshell.h"
+#include "platform/handheld.h"
+#include "resources/resource.h"
+#include "settings/dialogs.h"
+#include "settings/settings_store.h"
+
+HINSTANCE AppInstance = nullptr;
+HWND MainWindow = nullptr;
+HWND MenuBarWindow = nullptr;
+HWND EventListWindow = nullptr;
+HFONT ListFont = nullptr;
+int TotalEvents = 0;
+
+const WCHAR MainWindowClass[] = L"Tallyvane";
+
+namespace {
+
+// Screen layout of the main window, in pixels of its client area.
+constexpr int ButtonTop = 2;
+constexpr int ButtonWidth = 50;
+constexpr int ButtonHeight = 16;
+constexpr int ClearButtonLeft = 125;
+constexpr int LogButtonLeft = 185;
+constexpr int ListTop = 20;
+constexpr int ListHeightMargin = 45;    // taken from the window's height for the list
+constexpr RECT TotalLineRect = { 3, 2, 183, 17 };
+
+struct ChildButton {
+    const WCHAR* text;
+    int id;
+    int x;
+};
+
+constexpr ChildButton MainButtons[] = {
+    { L"Clear", IDC_CLEAR, ClearButtonLeft },
+    { L"Log", IDC_LOG, LogButtonLeft },
+};
+
+void FitColumnsAndWidenDialogText()
+{
+    FitEventColumns(EventListWindow, EventColumnCount);
+    SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
+}
+
+// OnCreate -- build the buttons, the list and the menu bar, then load the list
+// with the window already on screen.
+LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
+{
+    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_PROGRESS_CLASS };
+    InitCommonControlsEx(&controls);
+
+    MenuBarWindow = CreateMenuBar(window);
+
+    RECT r;
+    GetWindowRect(window, &r);
+
+    for (const ChildButton& button : MainButtons) {
+        CreateWindowExW(0, L"button", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                        button.x, ButtonTop, ButtonWidth, ButtonHeight, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), AppInstance,
+                        nullptr);
+    }
+
+    EventListWindow = CreateEventList(window, 0, ListTop, r.right - r.left + 1,
+                                      r.bottom - r.top - ListHeightMargin);
+    for (int i = 0; i < EventColumnCount; ++i)
+        AddEventColumn(EventListWindow, EventColumns[i].format, i, EventColumns[i].title);
+
+    ListFont = CreateListFont(FW_NORMAL, 12);
+    SendMessageW(EventListWindow, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
+
+    ShowWindow(window, SW_SHOW);
+    TotalEvents = static_cast<int>(EventPass(Load));
+    FitColumnsAndWidenDialogText();
+    return 0;
+}
+
+// OnPaint -- the total line; the white class brush erases the rest.
+LRESULT OnPaint(HWND window, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    WCHAR text[80];
+    wsprintfW(text, L"Total Events = %d", TotalEvents);
+    RECT line = TotalLineRect;
+    DrawTextW(dc, text, -1, &line, 0);
+    EndPaint(window, &ps);
+    return 0;
+}
+
+// OnHibernate -- memory is low: a program in the background gives up its menu bar.
+LRESULT OnHibernate(HWND window, UINT, WPARAM, LPARAM)
+{
+    if (GetForegroundWindow() != window) {
+        DestroyWindow(MenuBarWindow);
+        MenuBarWindow = nullptr;
+    }
+    return 0;
+}
+
+// OnActivate -- bring back a menu bar that hibernation took away.
+LRESULT OnActivate(HWND window, UINT, WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) != WA_INACTIVE && MenuBarWindow == nullptr)
+        MenuBarWindow = CreateMenuBar(window);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND, UINT, WPARAM, LPARAM)
+{
+    DeleteObject(ListFont);
+    ListFont = nullptr;
+    FreeDuplicateFlags();
+    DestroyWindow(MenuBarWindow);
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam)
+{
+    const WORD id = LOWORD(wParam);
+    for (const CommandHandler& entry : CommandHandlers) {
+        if (entry.id == id)
+            return entry.handle(window, id, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    }
+    return 0;
+}
+
+LRESULT OnClose(HWND window, UINT, WPARAM, LPARAM)
+{
+    DestroyWindow(window);
+    return 0;
+}
+
+LRESULT OnExit(HWND window, WORD, HWND, WORD)
+{
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT OnClear(HWND window, WORD, HWND, WORD)
+{
+    CleanupPass();
+    TotalEvents = static_cast<int>(CountNotifications());
+    EventPass(Load);
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnLog(HWND window, WORD, HWND, WORD)
+{
+    ResetLogWriteFailure();
+    EventPass(Log);
+    // Only claim the file was written when every piece reached it.
+    if (LogWriteFailed)
+        MessageBoxW(window, L"Unable to write \"notify_logfile.txt\"", L"Error", MB_OK);
+    else
+        MessageBoxW(window, L"Generated file \"notify_logfile.txt\" in main folder", L"Message", MB_OK);
+    return 0;
+}
+
+LRESULT OnRefresh(HWND window, WORD, HWND, WORD)
+{
+    TotalEvents = static_cast<int>(CountNotifications());
+    EventPass(Load);
+    FitColumnsAndWidenDialogText();
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+}  // namespace
+
+const MessageHandler MessageHandlers[9] = {
+    { WM_CREATE, OnCreate },
+    { WM_PAINT, OnPaint },
+    { WM_HIBERNATE, OnHibernate },
+    { WM_ACTIVATE, OnActivate },
+    { WM_DESTROY, OnDestroy },
+    { WM_COMMAND, OnCommand },
+    { WM_CLOSE, OnClose },
+    { WM_NOTIFY, EventListCustomDraw },
+    { WM_TIMER, TapHoldTimerHandler },
+};
+
+const CommandHandler CommandHandlers[7] = {
+    { IDM_EXIT, OnExit },
+    { IDM_ABOUT, ShowAboutDialog },
+    { IDM_SETTINGS, ShowSettingsDialog },
+    { IDC_CLEAR, OnClear },
+    { IDC_LOG, OnLog },
+    { IDM_DELETE, DeleteSelectedEvent },
+    { IDM_REFRESH, OnRefresh },
+};
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (const MessageHandler& entry : MessageHandlers) {
+        if (entry.message == message)
+            return entry.handle(window, message, wParam, lParam);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RegisterMainClass(HINSTANCE instance)
+{
+    WNDCLASSW wc = {};
+    wc.style = 0;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = MainWindowClass;
+    return LOWORD(RegisterClassW(&wc)) == 0 ? 1 : 0;
+}
+
+HWND CreateMenuBar(HWND window)
+{
+    SHMENUBARINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwndParent = window;
+    info.dwFlags = 0;
+    info.nToolBarId = IDR_MENUBAR;
+    info.hInstRes = AppInstance;
+    info.nBmpId = 0;
+    info.cBmpImages = 0;
+    return SHCreateMenuBar(&info) ? info.hwndMB : nullptr;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, int showCommand)
+{
+    AppInstance = instance;
+
+    HWND running = FindWindowW(MainWindowClass, MainWindowClass);
+    if (running) {
+        // The handheld's way of bringing a window forward with the windows it
+        // owns (a dialog it has open); the desktop needs the platform's help.
+        HandheldSetForegroundWindow(
+            reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(running) | 1));
+        return nullptr;
+    }
+
+    // On the handheld, CW_USEDEFAULT means the whole screen without a caption.
+    HandheldPlaceNextDefaultWindow();
+    HWND window = CreateWindowExW(0, MainWindowClass, MainWindowClass, WS_VISIBLE, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  AppInstance, nullptr);
+    MainWindow = window;
+    if (!IsWindow(window))
+        return nullptr;
+
+    RECT r;
+    GetWindowRect(window, &r);
+    // The width passed is the right edge, as on the handheld where the window
+    // starts at x 0; the bottom strip is left to the menu bar.
+    if (MenuBarWindow != nullptr)
+        MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - HandheldMenuBarHeight, FALSE);
+
+    CreateSettingsKey();
+    RemoveDuplicates = 0;
+    ReadSettingValue(L"duplicates", &RemoveDuplicates);
+    RemoveScriptEvents = 0;
+    ReadSettingValue(L"script", &RemoveScriptEvents);
+
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+int TallyvaneMain(HINSTANCE instance, int showCommand)
+{
+    if (RegisterMainClass(instance) != 0)
+        return 1;
+    if (CreateMainWindow(instance, showCommand) == nullptr)
+        return 16;
+
+    MSG msg = {};
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void ResetMainWindowStateForTests()
+{
+    AppInstance = nullptr;
+    MainWindow = nullptr;
+    MenuBarWindow = nullptr;
+    EventListWindow = nullptr;
+    ListFont = nullptr;
+    TotalEvents = 0;
+}

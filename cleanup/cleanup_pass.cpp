@@ -1,0 +1,3 @@
+// Placeholder until the clean-up pass lands.
+#include "cleanup/cleanup_pass.h"
+void CleanupPass() {}

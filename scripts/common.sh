@@ -1,0 +1,109 @@
+# Shared by the scripts in this folder: package installation, build and the
+# emulated device (a 32-bit Wine prefix). Source it; it defines functions only.
+
+TALLYVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the build, the tests and the run need. wine32:i386 needs the
+# i386 architecture; xdotool drives the program from outside in the session test.
+TALLYVANE_PACKAGES=(wine wine32:i386 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  binutils-mingw-w64-i686 mingw-w64-i686-dev cmake make xvfb xauth x11-apps
+  imagemagick googletest xdotool)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "${TALLYVANE_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+      || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+build_tree() {
+  local build=$1
+  cmake -S "$TALLYVANE_ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$TALLYVANE_ROOT/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j "$(nproc)"
+}
+
+wine_quiet_env() {
+  export WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# make_device PREFIX: a 32-bit Wine prefix set up as the handheld: a 240 x 320
+# screen (a Wine virtual desktop without taskbar) and no window manager delay.
+# Runs without a display and stops its wineserver afterwards, so that the next
+# server is started inside the session that has the screen.
+make_device() {
+  local prefix=$1
+  [ -f "$prefix/system.reg" ] && [ -f "$prefix/.tallyvane-device" ] && return 0
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  (
+    wine_quiet_env
+    export WINEPREFIX=$prefix
+    unset DISPLAY
+    wineboot -i >/dev/null 2>&1 || true
+    cat >"$prefix/drive_c/device.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Handheld"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Handheld"="240x320"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+REG
+    wine regedit /S 'C:\device.reg' >/dev/null 2>&1
+    rm -f "$prefix/drive_c/device.reg"
+    wineserver -w
+  )
+  touch "$prefix/.tallyvane-device"
+}
+
+# start_screen: an Xvfb screen of the handheld's size; sets DISPLAY and XVFB_PID.
+start_screen() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 240x320x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local i
+  for i in $(seq 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.05
+  done
+  DISPLAY=":$(head -n1 "$fdfile")"
+  export DISPLAY XVFB_PID
+  rm -f "$fdfile"
+}
+
+stop_screen() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null || true
+}
+
+# One wineserver for a whole session on the current screen, warmed by a
+# throwaway run whose background services must not hold our output open.
+start_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+}

@@ -1,0 +1,34 @@
+// A fixture that builds the real main window on a fresh device, records every
+// message box, and tears it all down again.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/message_boxes.h"
+#include "tests/support/test_device.h"
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ~MainWindowTest() override;
+
+    // Registers the class (once per process) and creates the main window as
+    // start-up does, running the first load. Returns MainWindow.
+    HWND CreateMain(int showCommand = SW_SHOW);
+
+    // Sends WM_COMMAND with a command id to the main window, as a menu would.
+    LRESULT Command(WORD id);
+
+    // The event list's rows, seven texts each, read back from the control.
+    std::vector<std::vector<std::wstring>> ListRows() const;
+
+    TestDevice device;
+    MessageBoxRecorder boxes;
+};
+
+// Reads one cell of a list-view control.
+std::wstring ListCell(HWND list, int row, int column);

@@ -1,0 +1,209 @@
+#include "tests/support/test_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/progress.h"
+#include "eventlist/duplicates.h"
+#include "eventlist/event_list.h"
+#include "eventlist/event_pass.h"
+#include "eventlist/tap_hold.h"
+#include "platform/notify_store.h"
+#include "settings/settings_store.h"
+#include "tests/support/message_boxes.h"
+
+TestEntry TestEntry::Dialog(std::wstring application, std::wstring title, std::wstring text)
+{
+    TestEntry entry;
+    entry.application = std::move(application);
+    entry.type = CNT_TIME;
+    entry.event = NOTIFICATION_EVENT_NONE;
+    entry.hasUserPart = true;
+    entry.actionFlags = PUN_DIALOG | PUN_SOUND;
+    entry.title = std::move(title);
+    entry.text = std::move(text);
+    return entry;
+}
+
+namespace {
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+WCHAR* OptionalText(std::optional<std::wstring>& text)
+{
+    return text ? text->data() : nullptr;
+}
+}  // namespace
+
+TestDevice::TestDevice()
+{
+    WCHAR temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    WCHAR name[64];
+    wsprintfW(name, L"tallyvane-test-%lu-%u", GetCurrentProcessId(), ++counter);
+    folder_ = std::wstring(temp) + name;
+    RemoveTree(folder_);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    store_ = folder_ + L"\\notifications.txt";
+
+    GetCurrentDirectoryW(MAX_PATH, previousFolder_);
+    SetCurrentDirectoryW(folder_.c_str());
+
+    ResetProgramState();
+    NotifyStoreUsePath(store_);
+    DeleteSettingsKey();
+}
+
+TestDevice::~TestDevice()
+{
+    ResetProgramState();
+    NotifyStoreUsePath(L"");
+    SetCurrentDirectoryW(previousFolder_);
+    RemoveTree(folder_);
+}
+
+std::wstring TestDevice::LogPath() const
+{
+    return folder_ + L"\\" + LogFileName;
+}
+
+HANDLE TestDevice::Add(const TestEntry& spec)
+{
+    TestEntry entry = spec;
+    CE_NOTIFICATION_TRIGGER trigger = {};
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = entry.type;
+    trigger.dwEvent = entry.event;
+    trigger.lpszApplication = OptionalText(entry.application);
+    trigger.lpszArguments = OptionalText(entry.arguments);
+    GetLocalTime(&trigger.stStartTime);
+    trigger.stEndTime = trigger.stStartTime;
+
+    CE_USER_NOTIFICATION user = {};
+    user.ActionFlags = entry.actionFlags;
+    user.pwszDialogTitle = OptionalText(entry.title);
+    user.pwszDialogText = OptionalText(entry.text);
+
+    HANDLE h = CeSetUserNotificationEx(nullptr, entry.hasTrigger ? &trigger : nullptr,
+                                       entry.hasUserPart ? &user : nullptr);
+    EXPECT_NE(h, nullptr) << "the store refused an entry: " << Narrow(NotifyStoreLastError());
+    if (h && entry.status != 0) {
+        EXPECT_TRUE(NotifyStoreSetStatus(h, entry.status));
+    }
+    return h;
+}
+
+std::vector<HANDLE> TestDevice::Handles() const
+{
+    // Counting and listing here must not trip a fault set for the code under test.
+    NotifyStoreFaults saved = NotifyStoreTestFaults();
+    NotifyStoreResetFaults();
+    DWORD count = 0;
+    std::vector<HANDLE> handles;
+    if (CeGetUserNotificationHandles(nullptr, 0, &count) && count > 0) {
+        handles.resize(count);
+        DWORD got = 0;
+        CeGetUserNotificationHandles(handles.data(), count, &got);
+        handles.resize(got < count ? got : count);
+    }
+    NotifyStoreTestFaults() = saved;
+    return handles;
+}
+
+size_t TestDevice::Count() const
+{
+    return Handles().size();
+}
+
+std::vector<std::wstring> TestDevice::Applications() const
+{
+    std::vector<std::wstring> names;
+    for (HANDLE h : Handles()) {
+        DWORD size = 0;
+        CeGetUserNotification(h, 0, &size, nullptr);
+        std::vector<BYTE> buffer(size + 4);
+        auto* header = reinterpret_cast<CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+        if (size == 0 || !CeGetUserNotification(h, size, &size, buffer.data())) {
+            names.push_back(L"(unreadable)");
+            continue;
+        }
+        if (header->pcent && header->pcent->lpszApplication)
+            names.push_back(header->pcent->lpszApplication);
+        else
+            names.push_back(L"(null)");
+    }
+    return names;
+}
+
+void ResetProgramState()
+{
+    ResetMainWindowStateForTests();
+    ResetProgressStateForTests();
+    ResetEventListStateForTests();
+    FreeDuplicateFlags();
+    ResetTapHoldStateForTests();
+    ResetSettingsForTests();
+    ResetLogWriteFailure();
+    NotifyStoreResetFaults();
+}
+
+void DeleteSettingsKey()
+{
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove\\Tallyvane");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove");
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void PumpMessagesFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        PumpMessages();
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    fclose(file);
+    return bytes;
+}

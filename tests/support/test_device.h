@@ -1,0 +1,67 @@
+// A fresh device for one test: its own store file, working folder (the
+// device's root for the log file) and settings key, and every piece of the
+// program's process-wide state back at its start value.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/notify.h"
+
+// One entry to register in the store. The defaults give an inactive event entry
+// for \Windows\clock.exe without a user-notification part.
+struct TestEntry {
+    std::optional<std::wstring> application = std::wstring(L"\\Windows\\clock.exe");
+    std::optional<std::wstring> arguments = std::wstring(L"AppRunAtTime");
+    bool hasTrigger = true;
+    DWORD type = CNT_EVENT;
+    DWORD event = NOTIFICATION_EVENT_WAKEUP;
+    DWORD status = 0;
+    bool hasUserPart = false;
+    DWORD actionFlags = 0;
+    std::optional<std::wstring> title;
+    std::optional<std::wstring> text;
+
+    // A dialog entry (PUN_DIALOG) with the given title and text.
+    static TestEntry Dialog(std::wstring application, std::wstring title, std::wstring text);
+};
+
+class TestDevice {
+public:
+    TestDevice();
+    ~TestDevice();
+    TestDevice(const TestDevice&) = delete;
+    TestDevice& operator=(const TestDevice&) = delete;
+
+    const std::wstring& Folder() const { return folder_; }   // the device's root for this test
+    const std::wstring& StorePath() const { return store_; }
+    std::wstring LogPath() const;                             // notify_logfile.txt in Folder()
+
+    HANDLE Add(const TestEntry& entry);   // fails the test (and returns null) if the store refuses
+    std::vector<HANDLE> Handles() const;  // every handle, in listing order
+    size_t Count() const;
+    // The application paths of all entries, in listing order ("(null)" for none).
+    std::vector<std::wstring> Applications() const;
+
+private:
+    std::wstring folder_;
+    std::wstring store_;
+    WCHAR previousFolder_[MAX_PATH] = {};
+};
+
+// Puts every module's process-wide state back to its start value.
+void ResetProgramState();
+
+// Removes HKEY_CLASSES_ROOT\Mossgrove\Tallyvane (and Mossgrove when empty).
+void DeleteSettingsKey();
+
+// Dispatches every message waiting for this thread.
+void PumpMessages();
+// Pumps messages for about this many milliseconds.
+void PumpMessagesFor(DWORD milliseconds);
+
+// Reads a whole file as bytes (empty when it does not exist).
+std::string ReadFileBytes(const std::wstring& path);
