@@ -7,7 +7,7 @@ TALLYVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # i386 architecture; xdotool drives the program from outside in the session test.
 TALLYVANE_PACKAGES=(wine wine32:i386 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   binutils-mingw-w64-i686 mingw-w64-i686-dev cmake make xvfb xauth x11-apps
-  imagemagick googletest xdotool)
+  x11-utils imagemagick googletest xdotool)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -106,4 +106,44 @@ start_wineserver() {
 
 stop_wineserver() {
   wineserver -k 2>/dev/null || true
+}
+
+# The user's device: TALLYVANE_DEVICE, or the data folder's tallyvane/device.
+user_device() {
+  echo "${TALLYVANE_DEVICE:-${XDG_DATA_HOME:-$HOME/.local/share}/tallyvane/device}"
+}
+
+# start_program BUILD: starts Tallyvane.exe in the current device with the
+# device's root (C:\) as working folder, so the log lands there as on a
+# handheld; waits until its main window is up. Sets PROGRAM_PID.
+start_program() {
+  local build=$1
+  (cd "$WINEPREFIX/drive_c" && exec wine "$build/Tallyvane.exe") >/dev/null 2>&1 &
+  PROGRAM_PID=$!
+  wine "$build/windowctl.exe" wait 60 </dev/null
+}
+
+# close_program BUILD: answers any open message box, closes the main window
+# and waits for the program to end; prints its exit code.
+close_program() {
+  local build=$1
+  wine "$build/windowctl.exe" answer ok </dev/null >/dev/null 2>&1 || true
+  wine "$build/windowctl.exe" close </dev/null >/dev/null 2>&1 || true
+  local rc=0
+  wait "$PROGRAM_PID" || rc=$?
+  echo "$rc"
+}
+
+# screenshot FILE: the whole 240 x 320 screen as PNG.
+screenshot() {
+  xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$1"
+}
+
+# ensure_demo_store BUILD: a device whose store was never written gets the
+# demo set, so a first run shows something worth looking at.
+ensure_demo_store() {
+  local build=$1
+  if [ ! -f "$WINEPREFIX/drive_c/windows/notifications.txt" ]; then
+    (unset DISPLAY; wine "$build/notifyctl.exe" demo </dev/null >/dev/null; wineserver -w)
+  fi
 }
