@@ -1,16 +1,179 @@
-// Placeholder until the event list lands.
+// The event list: a seven-column report-view list of the notifications, with
+// duplicate rows drawn red.
 #include "eventlist/event_list.h"
+
 #include <commctrl.h>
+
+#include "app/main_window.h"
+#include "eventlist/duplicates.h"
+#include "eventlist/tap_hold.h"
+#include "resources/resource.h"
+
 WNDPROC PrevListProc = nullptr;
-const EventColumn EventColumns[EventColumnCount] = {};
-HWND CreateEventList(HWND, int, int, int, int) { return nullptr; }
-LRESULT AddEventColumn(HWND, int, int, const WCHAR*) { return -1; }
-LRESULT SetEventCell(HWND, int, int, const WCHAR*, HANDLE) { return -1; }
-void SetListRedraw(HWND, BOOL) {}
-void FitEventColumns(HWND, int) {}
-HFONT CreateListFont(LONG, LONG) { return nullptr; }
-const WCHAR* NotifyTypeName(DWORD) { return L"UKNOWN"; }
-const WCHAR* EventTypeName(LONG) { return L"UKNOWN"; }
-const WCHAR* EventStatusName(DWORD) { return L"InActive"; }
-LRESULT EventListCustomDraw(HWND, UINT, WPARAM, LPARAM) { return 0; }
-void ResetEventListStateForTests() {}
+
+const EventColumn EventColumns[EventColumnCount] = {
+    { LVCFMT_LEFT, L"Application" },
+    { LVCFMT_CENTER, L"Notify Type" },
+    { LVCFMT_CENTER, L"Event Status" },
+    { LVCFMT_CENTER, L"Event Type" },
+    { LVCFMT_LEFT, L"Dialog Title" },
+    { LVCFMT_LEFT, L"Dialog Text" },
+    { LVCFMT_LEFT, L"Arguments" },
+};
+
+namespace {
+
+constexpr DWORD EventListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT;
+constexpr WPARAM ListControlVersion = 0x20C;
+// MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0): the list reads the low word as -2.
+constexpr LPARAM AutosizeUseHeader = 0xFFFE;
+constexpr int ColumnTitleCapacity = 100;
+
+constexpr COLORREF DuplicateTextColor = RGB(255, 0, 0);
+constexpr COLORREF PlainTextColor = RGB(0, 0, 0);
+
+struct CodeName {
+    DWORD code;
+    const WCHAR* name;
+};
+
+constexpr CodeName NotifyTypeNames[] = {
+    { 1, L"CNT_EVENT" },
+    { 2, L"CNT_TIME" },
+    { 3, L"CNT_PERIOD" },
+    { 4, L"CNT_CLASSICTIME" },
+};
+
+// Indexed by the event code. "_DEVICE_CHANGE" keeps its leading underscore.
+constexpr const WCHAR* EventTypeNames[] = {
+    L"NONE",           L"TIME_CHANGE",    L"SYNC_END",       L"ON_AC_POWER",
+    L"OFF_AC_POWER",   L"NET_CONNECT",    L"NET_DISCONNECT", L"_DEVICE_CHANGE",
+    L"IR_DISCOVERED",  L"RS232_DETECTED", L"RESTORE_END",    L"WAKEUP",
+    L"TZ_CHANGE",
+};
+
+constexpr WCHAR UnknownName[] = L"UKNOWN";
+
+LRESULT ColourRow(NMLVCUSTOMDRAW* draw)
+{
+    const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+    draw->clrText = DuplicateFlagOf(row) == 1 ? DuplicateTextColor : PlainTextColor;
+    return CDRF_NOTIFYPOSTPAINT;
+}
+
+}  // namespace
+
+HWND CreateEventList(HWND parent, int x, int y, int width, int height)
+{
+    InitCommonControls();
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", EventListStyle, x, y, width, height, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_EVENT_LIST)),
+                                AppInstance, nullptr);
+    if (list == nullptr)
+        return nullptr;
+
+    SendMessageW(list, CCM_SETVERSION, ListControlVersion, 0);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    PrevListProc = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(SetWindowLongW(
+        list, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(EventListSubclassProc)))));
+    return list;
+}
+
+LRESULT AddEventColumn(HWND list, int format, int index, const WCHAR* title)
+{
+    WCHAR text[ColumnTitleCapacity] = {};
+    if (title != nullptr)
+        lstrcpynW(text, title, ColumnTitleCapacity);
+
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = EventColumnWidth;
+    column.pszText = text;
+    // Every column is inserted with sub-item 0; the list numbers them by position.
+    column.iSubItem = 0;
+    return SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+
+LRESULT SetEventCell(HWND list, int row, int column, const WCHAR* text, HANDLE notification)
+{
+    LVITEMW item = {};
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<WCHAR*>(text);
+    if (column == 0) {
+        // The row's item data carries the handle that a single delete clears.
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.lParam = reinterpret_cast<LPARAM>(notification);
+        return SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    item.mask = LVIF_TEXT;
+    return SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void SetListRedraw(HWND list, BOOL on)
+{
+    SendMessageW(list, WM_SETREDRAW, on, 0);
+}
+
+void FitEventColumns(HWND list, int count)
+{
+    for (int column = 0; column < count; ++column) {
+        if (!SendMessageW(list, LVM_SETCOLUMNWIDTH, column, AutosizeUseHeader))
+            return;
+    }
+}
+
+HFONT CreateListFont(LONG weight, LONG height)
+{
+    LOGFONTW font = {};
+    font.lfHeight = height;
+    font.lfWeight = weight;
+    font.lfCharSet = OEM_CHARSET;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_ROMAN;
+    lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+const WCHAR* NotifyTypeName(DWORD code)
+{
+    for (const CodeName& entry : NotifyTypeNames) {
+        if (entry.code == code)
+            return entry.name;
+    }
+    return UnknownName;
+}
+
+const WCHAR* EventTypeName(LONG code)
+{
+    // Taken unsigned, so a record without a trigger (-1) falls to the default.
+    const DWORD index = static_cast<DWORD>(code);
+    return index < ARRAYSIZE(EventTypeNames) ? EventTypeNames[index] : UnknownName;
+}
+
+const WCHAR* EventStatusName(DWORD eventStatus)
+{
+    return eventStatus == 1 ? L"Active" : L"InActive";
+}
+
+LRESULT EventListCustomDraw(HWND, UINT, WPARAM wParam, LPARAM lParam)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (wParam != IDC_EVENT_LIST || header == nullptr || header->code != NM_CUSTOMDRAW)
+        return 0;
+
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPREPAINT:
+        return ColourRow(draw);
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void ResetEventListStateForTests()
+{
+    PrevListProc = nullptr;
+}
