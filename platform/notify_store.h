@@ -5,8 +5,10 @@
 #pragma once
 
 #include "platform/notify.h"
+#include "platform/notify_store_format.h"
 
 #include <string>
+#include <vector>
 
 // The store file the calls work on: %TALLYVANE_STORE% when set, otherwise
 // C:\Windows\notifications.txt in the device.
@@ -19,6 +21,16 @@ void NotifyStoreUsePath(const std::wstring& path);
 // Sets the header status (CNS_SIGNALLED or 0, or any other value) of an entry.
 // The handheld's own services set it when an entry fires.
 BOOL NotifyStoreSetStatus(HANDLE h, DWORD status);
+
+// A consistent copy of every entry, in listing order, with the handle counter.
+bool NotifyStoreSnapshot(StoreContents* contents);
+
+// Adds the entries in one step, in order, each under a new handle, keeping
+// their status. With replaceAll the entries already there are dropped first;
+// the handle counter goes on, so their handles stay stale. handles (may be
+// null) receives the new handles.
+bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool replaceAll,
+                           std::vector<HANDLE>* handles);
 
 // The last load or save failure in this process: which file and what was
 // wrong with it ("line 12: unknown field 'colour'"). Empty when there is none.

@@ -1,0 +1,219 @@
+#include "platform/notify_store_file.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+
+namespace {
+struct HandleCloser {
+    void operator()(HANDLE h) const
+    {
+        if (h && h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// The name part shared by the store's named objects: a hash of the path in
+// upper case, since the file system ignores letter case.
+std::wstring ObjectSuffix(const std::wstring& fullPath)
+{
+    std::wstring upper(fullPath);
+    if (!upper.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(),
+                     static_cast<int>(fullPath.size()), &upper[0], static_cast<int>(upper.size()));
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : upper) {
+        hash ^= static_cast<unsigned short>(c);
+        hash *= 1099511628211ull;
+    }
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%016llX", hash);
+    return text;
+}
+
+bool CreateFolders(const std::wstring& folder)
+{
+    if (folder.empty())
+        return true;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t slash = folder.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && slash > 0 && folder[slash - 1] != L':' &&
+        !CreateFolders(folder.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+}  // namespace
+
+std::wstring SystemMessage(DWORD code)
+{
+    WCHAR* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' '))
+        message.pop_back();
+    if (message.empty())
+        message = L"system error " + std::to_wstring(code);
+    return message;
+}
+
+StoreSharing::StoreSharing(const std::wstring& fullPath)
+{
+    const std::wstring suffix = ObjectSuffix(fullPath);
+    mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\TallyvaneStoreLock-" + suffix).c_str());
+    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                  (L"Local\\TallyvaneStoreChanges-" + suffix).c_str());
+    if (mapping_)
+        counter_ = static_cast<volatile LONG*>(
+            MapViewOfFile(mapping_, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+}
+
+StoreSharing::~StoreSharing()
+{
+    if (counter_)
+        UnmapViewOfFile(const_cast<LONG*>(counter_));
+    if (mapping_)
+        CloseHandle(mapping_);
+    if (mutex_)
+        CloseHandle(mutex_);
+}
+
+bool StoreSharing::Lock(std::wstring* error)
+{
+    if (!mutex_) {
+        *error = L"cannot create the store's lock";
+        return false;
+    }
+    switch (WaitForSingleObject(mutex_, StoreLockTimeoutMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        return true;
+    case WAIT_TIMEOUT:
+        *error = L"the store is busy: another program has held it for " +
+                 std::to_wstring(StoreLockTimeoutMs / 1000) + L" s";
+        return false;
+    default:
+        *error = L"cannot take the store's lock: " + SystemMessage(GetLastError());
+        return false;
+    }
+}
+
+void StoreSharing::Unlock()
+{
+    ReleaseMutex(mutex_);
+}
+
+bool FileStamp::operator==(const FileStamp& other) const
+{
+    return exists == other.exists && written.dwLowDateTime == other.written.dwLowDateTime &&
+           written.dwHighDateTime == other.written.dwHighDateTime && sizeHigh == other.sizeHigh &&
+           sizeLow == other.sizeLow;
+}
+
+FileStamp StampOf(const std::wstring& path)
+{
+    FileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        stamp.exists = true;
+        stamp.written = data.ftLastWriteTime;
+        stamp.sizeHigh = data.nFileSizeHigh;
+        stamp.sizeLow = data.nFileSizeLow;
+    }
+    return stamp;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error)
+{
+    bytes->clear();
+    *exists = false;
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return true;
+        *error = L"cannot open it: " + SystemMessage(code);
+        return false;
+    }
+    *exists = true;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) {
+        *error = L"cannot read it: " + SystemMessage(GetLastError());
+        return false;
+    }
+    constexpr LONGLONG Largest = 256ll << 20;
+    if (size.QuadPart > Largest) {
+        *error = L"the file is larger than 256 MB";
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes->size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), &(*bytes)[done], static_cast<DWORD>(bytes->size() - done), &got,
+                      nullptr)) {
+            *error = L"cannot read it: " + SystemMessage(GetLastError());
+            return false;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes->resize(done);
+    return true;
+}
+
+bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && !CreateFolders(path.substr(0, slash))) {
+        *error = L"cannot create its folder: " + SystemMessage(GetLastError());
+        return false;
+    }
+    // One fixed name: writers take turns under the lock, and a file left by a
+    // writer that died is simply written over by the next one.
+    const std::wstring temporary = path + L".new";
+    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        *error = L"cannot write " + temporary + L": " + SystemMessage(GetLastError());
+        return false;
+    }
+    if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+        const DWORD code = GetLastError();
+        file.reset();
+        DeleteFileW(temporary.c_str());
+        *error = L"cannot write " + temporary + L": " + SystemMessage(code);
+        return false;
+    }
+    file.reset();
+    if (!MoveFileExW(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        DeleteFileW(temporary.c_str());
+        *error = L"cannot replace it: " + SystemMessage(code);
+        return false;
+    }
+    return true;
+}

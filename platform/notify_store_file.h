@@ -1,0 +1,62 @@
+// How the processes of one device share a store file: a named lock around
+// every load-modify-save, a change counter in named shared memory that every
+// save bumps, and the whole-file read and crash-safe replace.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// How long a caller waits for another process to finish with the store.
+constexpr DWORD StoreLockTimeoutMs = 10000;
+
+// The named objects of the store at one full path. Every process that names
+// the same file (letter case aside) gets the same objects.
+class StoreSharing {
+public:
+    explicit StoreSharing(const std::wstring& fullPath);
+    ~StoreSharing();
+    StoreSharing(const StoreSharing&) = delete;
+    StoreSharing& operator=(const StoreSharing&) = delete;
+
+    // Waits for the lock. A holder that died leaves it abandoned, which is
+    // fine: the file is only ever replaced whole.
+    bool Lock(std::wstring* error);
+    void Unlock();
+
+    // Whether the change counter exists; without it callers must look at the
+    // file itself to notice changes.
+    bool HasCounter() const { return counter_ != nullptr; }
+    // A plain memory read: no system call.
+    LONG Counter() const { return counter_ ? *counter_ : 0; }
+    // Called after a save, with the lock held; returns the new value.
+    LONG Bump() { return counter_ ? InterlockedIncrement(counter_) : 0; }
+
+private:
+    HANDLE mutex_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    volatile LONG* counter_ = nullptr;
+};
+
+// What the file looked like when it was last read or written.
+struct FileStamp {
+    bool exists = false;
+    FILETIME written = {};
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = 0;
+    bool operator==(const FileStamp& other) const;
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+FileStamp StampOf(const std::wstring& path);
+
+// Reads the whole file. A file (or folder) that is not there gives no bytes
+// and *exists false; any other failure returns false with *error set.
+bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error);
+
+// Writes bytes to a temporary file beside path, flushes it and moves it over
+// path, so that a reader sees either the old file or the new one, even if the
+// writer dies half-way. Creates the folder when needed.
+bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);
+
+// "Access is denied." for a system error code, without the line break.
+std::wstring SystemMessage(DWORD code);

@@ -1,0 +1,538 @@
+#include "platform/notify_store_format.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+#include "platform/notify_store_names.h"
+#include "platform/notify_store_text.h"
+
+namespace {
+constexpr char Magic[] = "tallyvane-notifications";
+constexpr DWORD FormatVersion = 1;
+
+enum FieldId {
+    FieldStatus,
+    FieldTrigger,
+    FieldEvent,
+    FieldApplication,
+    FieldArguments,
+    FieldStartTime,
+    FieldEndTime,
+    FieldUser,
+    FieldTitle,
+    FieldText,
+    FieldSound,
+    FieldMaxSound,
+    FieldCount
+};
+
+enum class Part { Entry, Trigger, User };
+
+struct FieldName {
+    FieldId id;
+    const char* name;
+    Part part;
+};
+
+constexpr FieldName Fields[] = {
+    { FieldStatus, "status", Part::Entry },
+    { FieldTrigger, "trigger", Part::Entry },
+    { FieldEvent, "event", Part::Trigger },
+    { FieldApplication, "application", Part::Trigger },
+    { FieldArguments, "arguments", Part::Trigger },
+    { FieldStartTime, "start-time", Part::Trigger },
+    { FieldEndTime, "end-time", Part::Trigger },
+    { FieldUser, "user", Part::Entry },
+    { FieldTitle, "title", Part::User },
+    { FieldText, "text", Part::User },
+    { FieldSound, "sound", Part::User },
+    { FieldMaxSound, "max-sound", Part::User },
+};
+
+std::string Number(DWORD value)
+{
+    return std::to_string(value);
+}
+
+void AppendQuoted(std::string* out, const StoredText& text)
+{
+    if (!text) {
+        *out += "null";
+        return;
+    }
+    out->push_back('"');
+    size_t pos = 0;
+    while (pos < text->size()) {
+        bool unpaired;
+        const char32_t c = NextCodePoint(*text, &pos, &unpaired);
+        if (c == '"' || c == '\\') {
+            out->push_back('\\');
+            out->push_back(static_cast<char>(c));
+        } else if (c == '\t') {
+            *out += "\\t";
+        } else if (c == '\n') {
+            *out += "\\n";
+        } else if (c == '\r') {
+            *out += "\\r";
+        } else if (unpaired || c < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+            *out += escape;
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    out->push_back('"');
+}
+
+std::string TimeText(const SYSTEMTIME& t)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u %u", t.wYear, t.wMonth,
+                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
+    return text;
+}
+
+void AppendField(std::string* out, const char* name, const std::string& value)
+{
+    *out += "  ";
+    *out += name;
+    *out += ' ';
+    *out += value;
+    *out += '\n';
+}
+
+void AppendTextField(std::string* out, const char* name, const StoredText& text)
+{
+    std::string value;
+    AppendQuoted(&value, text);
+    AppendField(out, name, value);
+}
+
+void AppendEntry(std::string* out, const StoredNotification& e)
+{
+    *out += "entry " + Number(e.handle) + "\n";
+    AppendField(out, "status", Number(e.status));
+    AppendField(out, "trigger", e.hasTrigger ? TriggerTypeText(e.type) : "none");
+    if (e.hasTrigger) {
+        AppendField(out, "event", EventText(e.event));
+        AppendTextField(out, "application", e.application);
+        AppendTextField(out, "arguments", e.arguments);
+        AppendField(out, "start-time", TimeText(e.start));
+        AppendField(out, "end-time", TimeText(e.end));
+    }
+    AppendField(out, "user", e.hasUser ? ActionFlagsText(e.actionFlags) : "none");
+    if (e.hasUser) {
+        AppendTextField(out, "title", e.title);
+        AppendTextField(out, "text", e.text);
+        AppendTextField(out, "sound", e.sound);
+        AppendField(out, "max-sound", Number(e.maxSound));
+    }
+    *out += "end\n\n";
+}
+
+// Reads the file line by line; a line feed ends a line, a carriage return
+// before it is dropped.
+class LineReader {
+public:
+    explicit LineReader(const std::string& bytes) : bytes_(bytes)
+    {
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            pos_ = 3;
+    }
+
+    bool Next(std::string* line)
+    {
+        if (pos_ >= bytes_.size())
+            return false;
+        size_t end = bytes_.find('\n', pos_);
+        if (end == std::string::npos)
+            end = bytes_.size();
+        size_t stop = end;
+        if (stop > pos_ && bytes_[stop - 1] == '\r')
+            --stop;
+        line->assign(bytes_, pos_, stop - pos_);
+        pos_ = end + 1;
+        ++number_;
+        return true;
+    }
+
+    unsigned Number() const { return number_; }
+
+private:
+    const std::string& bytes_;
+    size_t pos_ = 0;
+    unsigned number_ = 0;
+};
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string Trimmed(const std::string& line)
+{
+    size_t start = 0;
+    size_t stop = line.size();
+    while (start < stop && IsBlank(line[start]))
+        ++start;
+    while (stop > start && IsBlank(line[stop - 1]))
+        --stop;
+    return line.substr(start, stop - start);
+}
+
+// A token from the file for an error message: short, and readable whatever
+// bytes it holds.
+std::wstring Shown(const std::string& token)
+{
+    constexpr size_t Longest = 40;
+    std::wstring text = LenientFromUtf8(token.substr(0, Longest));
+    if (token.size() > Longest)
+        text += L"...";
+    return L"'" + text + L"'";
+}
+
+std::wstring Wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+bool HexDigit(char c, unsigned* value)
+{
+    if (c >= '0' && c <= '9')
+        *value = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        *value = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        *value = c - 'A' + 10;
+    else
+        return false;
+    return true;
+}
+
+bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstring* fault)
+{
+    if (*pos >= v.size()) {
+        *fault = L"a backslash ends the text";
+        return false;
+    }
+    const char c = v[(*pos)++];
+    switch (c) {
+    case '\\': out->push_back(L'\\'); return true;
+    case '"': out->push_back(L'"'); return true;
+    case 't': out->push_back(L'\t'); return true;
+    case 'n': out->push_back(L'\n'); return true;
+    case 'r': out->push_back(L'\r'); return true;
+    case 'u': {
+        unsigned value = 0;
+        for (int i = 0; i < 4; ++i) {
+            unsigned digit;
+            if (*pos >= v.size() || !HexDigit(v[*pos], &digit)) {
+                *fault = L"bad escape: \\u needs four hexadecimal digits";
+                return false;
+            }
+            value = value * 16 + digit;
+            ++*pos;
+        }
+        if (value == 0) {
+            *fault = L"\\u0000 is not allowed in a text";
+            return false;
+        }
+        out->push_back(static_cast<wchar_t>(value));
+        return true;
+    }
+    default:
+        *fault = L"bad escape " + Shown(std::string("\\") + c);
+        return false;
+    }
+}
+
+bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
+{
+    if (v == "null") {
+        text->reset();
+        return true;
+    }
+    if (v.empty() || v[0] != '"') {
+        *fault = L"a text is null or in double quotes";
+        return false;
+    }
+    std::wstring out;
+    size_t pos = 1;
+    while (true) {
+        if (pos >= v.size()) {
+            *fault = L"the text has no closing quote";
+            return false;
+        }
+        const auto b = static_cast<unsigned char>(v[pos]);
+        if (b == '"') {
+            ++pos;
+            break;
+        }
+        if (b == '\\') {
+            ++pos;
+            if (!ParseEscape(v, &pos, &out, fault))
+                return false;
+            continue;
+        }
+        if ((b < 0x20 && b != '\t') || b == 0x7F) {
+            *fault = L"a control character in a text must be written as an escape";
+            return false;
+        }
+        char32_t c;
+        if (!DecodeUtf8(v, &pos, &c)) {
+            *fault = L"bad UTF-8 in the text";
+            return false;
+        }
+        AppendUtf16(&out, c);
+    }
+    if (pos != v.size()) {
+        *fault = L"text after the closing quote";
+        return false;
+    }
+    *text = std::move(out);
+    return true;
+}
+
+// "YYYY-MM-DD hh:mm:ss.mmm D": the eight fields of a SYSTEMTIME, the day of
+// the week last, kept as given.
+bool ParseTime(const std::string& v, SYSTEMTIME* time)
+{
+    static const char Separators[] = "-- ::. ";
+    SYSTEMTIME parsed = {};
+    WORD* const fields[] = { &parsed.wYear, &parsed.wMonth, &parsed.wDay, &parsed.wHour,
+                             &parsed.wMinute, &parsed.wSecond, &parsed.wMilliseconds,
+                             &parsed.wDayOfWeek };
+    size_t pos = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        if (i > 0) {
+            if (pos >= v.size() || v[pos] != Separators[i - 1])
+                return false;
+            ++pos;
+        }
+        const size_t start = pos;
+        unsigned value = 0;
+        while (pos < v.size() && v[pos] >= '0' && v[pos] <= '9' && pos - start < 5)
+            value = value * 10 + (v[pos++] - '0');
+        if (pos == start || value > 0xFFFF)
+            return false;
+        *fields[i] = static_cast<WORD>(value);
+    }
+    if (pos != v.size())
+        return false;
+    *time = parsed;
+    return true;
+}
+
+bool ApplyField(FieldId id, const std::string& v, StoredNotification* e, std::wstring* fault)
+{
+    bool ok = true;
+    switch (id) {
+    case FieldStatus: ok = ParseNumber(v, &e->status); break;
+    case FieldTrigger:
+        e->hasTrigger = v != "none";
+        ok = !e->hasTrigger || ParseTriggerType(v, &e->type);
+        break;
+    case FieldEvent: ok = ParseEvent(v, &e->event); break;
+    case FieldApplication: return ParseText(v, &e->application, fault);
+    case FieldArguments: return ParseText(v, &e->arguments, fault);
+    case FieldStartTime: ok = ParseTime(v, &e->start); break;
+    case FieldEndTime: ok = ParseTime(v, &e->end); break;
+    case FieldUser:
+        e->hasUser = v != "none";
+        ok = !e->hasUser || ParseActionFlags(v, &e->actionFlags);
+        break;
+    case FieldTitle: return ParseText(v, &e->title, fault);
+    case FieldText: return ParseText(v, &e->text, fault);
+    case FieldSound: return ParseText(v, &e->sound, fault);
+    case FieldMaxSound: ok = ParseNumber(v, &e->maxSound); break;
+    case FieldCount: ok = false; break;
+    }
+    if (!ok)
+        *fault = L"bad value " + Shown(v);
+    return ok;
+}
+
+class StoreParser {
+public:
+    StoreParser(const std::string& bytes, std::wstring* error) : lines_(bytes), error_(error) {}
+
+    bool Run(StoreContents* contents)
+    {
+        if (!ReadHeader())
+            return false;
+        while (NextSignificant()) {
+            if (inEntry_ ? !EntryLine() : !TopLine())
+                return false;
+            if (finished_)
+                return Trailer(contents);
+        }
+        if (inEntry_)
+            return Fail(lines_.Number(), L"the file ends inside entry " + Wide(Number(entry_.handle)) +
+                                             L" (truncated)");
+        return Fail(lines_.Number(), L"the file ends without 'end-of-store' (truncated)");
+    }
+
+private:
+    bool Fail(unsigned line, const std::wstring& what)
+    {
+        *error_ = L"line " + Wide(Number(line)) + L": " + what;
+        return false;
+    }
+
+    // The next line that is neither blank nor a comment, split into its key
+    // and the value after the first space.
+    bool NextSignificant()
+    {
+        std::string line;
+        while (lines_.Next(&line)) {
+            line = Trimmed(line);
+            if (line.empty() || line[0] == '#')
+                continue;
+            const size_t space = line.find(' ');
+            key_ = line.substr(0, space);
+            value_ = space == std::string::npos ? std::string() : Trimmed(line.substr(space + 1));
+            return true;
+        }
+        return false;
+    }
+
+    bool ReadHeader()
+    {
+        std::string line;
+        const std::wstring notStore =
+            L"not a notification store: the first line must be 'tallyvane-notifications 1'";
+        if (!lines_.Next(&line))
+            return Fail(1, L"the file is empty; " + notStore);
+        line = Trimmed(line);
+        const size_t space = line.find(' ');
+        DWORD version;
+        if (line.substr(0, space) != Magic || space == std::string::npos ||
+            !ParseNumber(line.substr(space + 1), &version))
+            return Fail(1, notStore);
+        if (version != FormatVersion)
+            return Fail(1, L"format version " + Wide(Number(version)) +
+                               L" is not supported (this program reads version 1)");
+        if (!NextSignificant() || key_ != "next-handle")
+            return Fail(lines_.Number(), L"expected 'next-handle' after the first line");
+        if (!ParseNumber(value_, &nextHandle_) || nextHandle_ == 0)
+            return Fail(lines_.Number(), L"bad next-handle " + Shown(value_));
+        return true;
+    }
+
+    bool TopLine()
+    {
+        if (key_ == "end-of-store" && value_.empty()) {
+            finished_ = true;
+            return true;
+        }
+        if (key_ != "entry")
+            return Fail(lines_.Number(), L"expected 'entry' or 'end-of-store', found " + Shown(key_));
+        DWORD handle;
+        if (!ParseNumber(value_, &handle))
+            return Fail(lines_.Number(), L"bad handle " + Shown(value_));
+        if (handle == 0)
+            return Fail(lines_.Number(), L"handle 0 is not allowed");
+        if (handle >= nextHandle_)
+            return Fail(lines_.Number(), L"handle " + Wide(Number(handle)) +
+                                             L" is not below next-handle " + Wide(Number(nextHandle_)));
+        const auto first = firstLine_.find(handle);
+        if (first != firstLine_.end())
+            return Fail(lines_.Number(), L"handle " + Wide(Number(handle)) +
+                                             L" appears twice (first at line " +
+                                             Wide(Number(first->second)) + L")");
+        firstLine_.emplace(handle, lines_.Number());
+        entry_ = StoredNotification();
+        entry_.handle = handle;
+        for (unsigned& line : seenAt_)
+            line = 0;
+        inEntry_ = true;
+        return true;
+    }
+
+    bool EntryLine()
+    {
+        if (key_ == "end" && value_.empty())
+            return EndEntry();
+        const FieldName* field = nullptr;
+        for (const FieldName& candidate : Fields) {
+            if (key_ == candidate.name)
+                field = &candidate;
+        }
+        if (!field) {
+            if (key_ == "entry" || key_ == "end-of-store")
+                return Fail(lines_.Number(), L"entry " + Wide(Number(entry_.handle)) +
+                                                 L" has no 'end' line");
+            return Fail(lines_.Number(), L"unknown field " + Shown(key_));
+        }
+        if (seenAt_[field->id])
+            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"' given twice (first at line " +
+                                             Wide(Number(seenAt_[field->id])) + L")");
+        seenAt_[field->id] = lines_.Number();
+        std::wstring fault;
+        if (!ApplyField(field->id, value_, &entry_, &fault))
+            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"': " + fault);
+        return true;
+    }
+
+    // Every field of a part that is there must be given; none of a part that is not.
+    bool EndEntry()
+    {
+        for (const FieldName& field : Fields) {
+            const bool wanted = field.part == Part::Entry ||
+                                (field.part == Part::Trigger && entry_.hasTrigger) ||
+                                (field.part == Part::User && entry_.hasUser);
+            const unsigned seen = seenAt_[field.id];
+            if (wanted && !seen)
+                return Fail(lines_.Number(), L"entry " + Wide(Number(entry_.handle)) +
+                                                 L" has no '" + Wide(field.name) + L"'");
+            if (!wanted && seen)
+                return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
+                                      (field.part == Part::Trigger ? L"trigger none" : L"user none"));
+        }
+        entries_.push_back(entry_);
+        inEntry_ = false;
+        return true;
+    }
+
+    bool Trailer(StoreContents* contents)
+    {
+        if (NextSignificant())
+            return Fail(lines_.Number(), L"text after 'end-of-store'");
+        contents->nextHandle = nextHandle_;
+        contents->entries = std::move(entries_);
+        return true;
+    }
+
+    LineReader lines_;
+    std::wstring* error_;
+    std::string key_;
+    std::string value_;
+    DWORD nextHandle_ = 1;
+    bool inEntry_ = false;
+    bool finished_ = false;
+    StoredNotification entry_;
+    unsigned seenAt_[FieldCount] = {};
+    std::unordered_map<DWORD, unsigned> firstLine_;
+    std::vector<StoredNotification> entries_;
+};
+}  // namespace
+
+std::string FormatStore(const StoreContents& contents)
+{
+    std::string out;
+    out.reserve(64 + contents.entries.size() * 320);
+    out += Magic;
+    out += " " + Number(FormatVersion) + "\n";
+    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
+    out += "next-handle " + Number(contents.nextHandle) + "\n\n";
+    for (const StoredNotification& entry : contents.entries)
+        AppendEntry(&out, entry);
+    out += "end-of-store\n";
+    return out;
+}
+
+bool ParseStore(const std::string& bytes, StoreContents* contents, std::wstring* error)
+{
+    return StoreParser(bytes, error).Run(contents);
+}
