@@ -1,5 +1,99 @@
-// Placeholder until the record reader lands.
 #include "notify/notification_record.h"
-int ReadNotification(HANDLE, DWORD*, LONG*, DWORD*, DWORD*, WCHAR*, DWORD, WCHAR*, DWORD, WCHAR*,
-                     DWORD, WCHAR*, DWORD) { return ReadRefused; }
-int ReadNotificationRecord(HANDLE, NotificationRecord*) { return ReadRefused; }
+
+#include <cwchar>
+#include <memory>
+#include <new>
+
+#include "platform/notify.h"
+
+namespace {
+// Copies at most `capacity` characters and always ends the text at
+// capacity - 1, so a longer source keeps its first capacity - 1 characters.
+void CopyBounded(WCHAR* target, DWORD capacity, const WCHAR* source)
+{
+    if (capacity == 0)
+        return;
+    DWORD i = 0;
+    for (; i < capacity && source[i] != L'\0'; ++i)
+        target[i] = source[i];
+    if (i < capacity)
+        target[i] = L'\0';
+    target[capacity - 1] = L'\0';
+}
+
+void CopyOrDefault(WCHAR* target, DWORD capacity, const WCHAR* source, const WCHAR* fallback)
+{
+    CopyBounded(target, capacity, source ? source : fallback);
+}
+
+// The file name of a program path: what follows its last backslash.
+const WCHAR* FileNamePart(const WCHAR* path)
+{
+    const WCHAR* slash = std::wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+}  // namespace
+
+int ReadNotification(HANDLE notification, DWORD* notifyType, LONG* eventType,
+                     DWORD* eventStatus, DWORD* hasDialog,
+                     WCHAR* dialogTitle, DWORD dialogTitleCapacity,
+                     WCHAR* dialogText, DWORD dialogTextCapacity,
+                     WCHAR* application, DWORD applicationCapacity,
+                     WCHAR* arguments, DWORD argumentsCapacity)
+{
+    DWORD size = 0;
+    CeGetUserNotification(notification, 0, &size, nullptr);
+    if (size == 0)
+        return ReadRefused;
+
+    // The heap's blocks are aligned for any type, as the packed structures need.
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
+    if (!buffer)
+        return ReadNoMemory;
+    DWORD delivered = 0;
+    if (!CeGetUserNotification(notification, size, &delivered, buffer.get()))
+        return ReadRefused;
+
+    const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.get());
+    if (const CE_NOTIFICATION_TRIGGER* trigger = header->pcent) {
+        if (trigger->lpszApplication)
+            CopyBounded(application, applicationCapacity, FileNamePart(trigger->lpszApplication));
+        else
+            CopyBounded(application, applicationCapacity, L"NULL");
+        *eventType = static_cast<LONG>(trigger->dwEvent);
+        *notifyType = trigger->dwType;
+        CopyOrDefault(arguments, argumentsCapacity, trigger->lpszArguments, L"(none)");
+    } else {
+        CopyBounded(application, applicationCapacity, L"");
+        CopyBounded(arguments, argumentsCapacity, L"(none)");
+        *eventType = -1;
+    }
+
+    *eventStatus = header->dwStatus == CNS_SIGNALLED ? 1 : 0;
+
+    *hasDialog = 0;
+    const CE_USER_NOTIFICATION* user = header->pceun;
+    if (user && (user->ActionFlags & PUN_DIALOG)) {
+        *hasDialog = 1;
+        CopyOrDefault(dialogTitle, dialogTitleCapacity, user->pwszDialogTitle, L"(No Title)");
+        CopyOrDefault(dialogText, dialogTextCapacity, user->pwszDialogText, L"(No Text)");
+        WCHAR* lineFeed = dialogTextCapacity ? std::wcschr(dialogText, L'\n') : nullptr;
+        if (lineFeed)
+            *lineFeed = L':';
+    } else {
+        CopyBounded(dialogTitle, dialogTitleCapacity, L"");
+        CopyBounded(dialogText, dialogTextCapacity, L"");
+    }
+    return ReadOk;
+}
+
+int ReadNotificationRecord(HANDLE notification, NotificationRecord* record)
+{
+    record->notifyType = 0;
+    return ReadNotification(notification, &record->notifyType, &record->eventType,
+                            &record->eventStatus, &record->hasDialog,
+                            record->dialogTitle, RecordTextCapacity,
+                            record->dialogText, RecordTextCapacity,
+                            record->application, RecordTextCapacity,
+                            record->arguments, RecordTextCapacity);
+}
