@@ -1,10 +1,173 @@
-// Placeholder until tap-and-hold lands; the list's own procedure gets every message.
+// Tap-and-hold on a list row: the "Delete" popup and the single delete.
 #include "eventlist/tap_hold.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "app/main_window.h"
 #include "eventlist/event_list.h"
+#include "eventlist/event_pass.h"
+#include "platform/notify.h"
+#include "resources/resource.h"
+
 POINT TapPoint = {};
-LRESULT CALLBACK EventListSubclassProc(HWND h, UINT m, WPARAM w, LPARAM l) { return CallWindowProcW(PrevListProc, h, m, w, l); }
-LRESULT TapHoldTimerHandler(HWND, UINT, WPARAM, LPARAM) { return 0; }
-void ShowEventPopup(HWND, POINT) {}
-LRESULT DeleteSelectedEvent(HWND, WORD, HWND, WORD) { return 0; }
-void ListFollowUp() {}
-void ResetTapHoldStateForTests() {}
+
+namespace {
+
+constexpr int NameCapacity = 80;
+constexpr int NameReadLimit = 79;       // leaves at most 78 characters of the name
+constexpr int QuestionCapacity = 200;
+
+struct MenuDeleter {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+void DeselectRow(HWND list, int row)
+{
+    LVITEMW item = {};
+    item.state = 0;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// OnPenDown -- a touch on a row arms the hold timer and makes the row the one
+// a delete would act on.
+void OnPenDown(HWND list, LPARAM lParam)
+{
+    TapPoint.x = LOWORD(lParam);
+    TapPoint.y = HIWORD(lParam);
+
+    LVHITTESTINFO hit = {};
+    hit.pt = TapPoint;
+    const int row = static_cast<int>(SendMessageW(list, LVM_SUBITEMHITTEST, 0,
+                                                  reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0)
+        return;
+    ListFollowUp();
+    SendMessageW(list, LVM_SETSELECTIONMARK, 0, row);
+    SetTimer(GetParent(list), TapHoldTimerId, TapHoldDelay, nullptr);
+}
+
+// OnPenUp -- a lift before the timer fired was a plain tap: disarm, and leave
+// no row selected.
+void OnPenUp(HWND list, LPARAM)
+{
+    KillTimer(GetParent(list), TapHoldTimerId);
+    const int row = static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
+    DeselectRow(list, row);
+    ListFollowUp();
+}
+
+struct PenHandler {
+    UINT message;
+    void (*handle)(HWND, LPARAM);
+};
+
+constexpr PenHandler PenHandlers[] = {
+    { WM_LBUTTONDOWN, OnPenDown },
+    { WM_LBUTTONUP, OnPenUp },
+};
+
+struct RowEntry {
+    WCHAR name[NameCapacity];
+    HANDLE notification;
+};
+
+RowEntry ReadRow(HWND list, int row)
+{
+    RowEntry entry = {};
+    LVITEMW text = {};
+    text.iSubItem = 0;
+    text.pszText = entry.name;
+    text.cchTextMax = NameReadLimit;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
+    entry.name[NameCapacity - 1] = L'\0';
+
+    LVITEMW data = {};
+    data.mask = LVIF_PARAM;
+    data.iItem = row;
+    if (SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
+        entry.notification = reinterpret_cast<HANDLE>(data.lParam);
+    return entry;
+}
+
+}  // namespace
+
+LRESULT CALLBACK EventListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (const PenHandler& entry : PenHandlers) {
+        if (entry.message == message) {
+            entry.handle(list, lParam);
+            break;
+        }
+    }
+    return CallWindowProcW(PrevListProc, list, message, wParam, lParam);
+}
+
+LRESULT TapHoldTimerHandler(HWND window, UINT, WPARAM, LPARAM)
+{
+    // GetAsyncKeyState answers 0x8000 or 0x8001 while the stylus is down; the
+    // low bit alone only says it went down since the last query.
+    const bool stylusDown = static_cast<WORD>(GetAsyncKeyState(VK_LBUTTON)) > 1;
+    KillTimer(window, TapHoldTimerId);
+    if (stylusDown) {
+        ShowEventPopup(window, TapPoint);
+        ListFollowUp();
+    }
+    return 0;
+}
+
+void ShowEventPopup(HWND owner, POINT point)
+{
+    MenuHandle menu(LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDR_EVENT_POPUP)));
+    if (!menu)
+        return;
+    HMENU popup = GetSubMenu(menu.get(), 0);
+    // The tap point is in the list's coordinates but is converted as the
+    // owner's: the menu opens above and to the left of the stylus by the list's
+    // offset inside the main window.
+    ClientToScreen(owner, &point);
+    TrackPopupMenuEx(popup, 0, point.x, point.y, owner, nullptr);
+    menu.reset();
+    ListFollowUp();
+    ListFollowUp();
+}
+
+LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
+{
+    const int row = static_cast<int>(SendMessageW(EventListWindow, LVM_GETSELECTIONMARK, 0, 0));
+    if (row < 0)
+        return 0;
+
+    // The handle is taken with the name: while the question is up the list can
+    // be reloaded (a Refresh from the menu bar), and the row index would then
+    // name another notification than the one the user was asked about.
+    const RowEntry entry = ReadRow(EventListWindow, row);
+    WCHAR question[QuestionCapacity];
+    wsprintfW(question, L"Delete event '%s'?", entry.name);
+
+    if (MessageBoxW(window, question, L"Warning", MB_YESNO) == IDYES) {
+        if (entry.notification != nullptr && !CeClearUserNotification(entry.notification))
+            MessageBoxW(window, L"Unable to delete notification", L"Error", MB_OK);
+        TotalEvents = static_cast<int>(EventPass(Load));
+    }
+    DeselectRow(EventListWindow, row);
+    ListFollowUp();
+    ListFollowUp();
+    return 0;
+}
+
+// Repaints the list at once, so a change of selection shows before the next
+// step (a popup, a question box) takes the thread.
+void ListFollowUp()
+{
+    UpdateWindow(EventListWindow);
+}
+
+void ResetTapHoldStateForTests()
+{
+    TapPoint = {};
+}
