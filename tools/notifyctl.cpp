@@ -1,3 +1,159 @@
-// Placeholder until notifyctl lands.
-#include <cstdio>
-int wmain() { std::fputs("notifyctl: not built yet\n", stderr); return 3; }
+#include "tools/notifyctl.h"
+
+#include <cwchar>
+
+#include "platform/notify_store.h"
+#include "platform/notify_store_names.h"
+
+namespace {
+int HelpCommand(const Words& words);
+
+struct Command {
+    const wchar_t* name;
+    int (*run)(const Words& words);
+};
+
+constexpr Command Commands[] = {
+    { L"list", ListCommand },
+    { L"add", AddCommand },
+    { L"clear", ClearCommand },
+    { L"export", ExportCommand },
+    { L"import", ImportCommand },
+    { L"soft-reset", SoftResetCommand },
+    { L"demo", DemoCommand },
+    { L"help", HelpCommand },
+};
+
+constexpr wchar_t Usage[] =
+    L"Usage: notifyctl COMMAND [ARGUMENTS]\n"
+    L"\n"
+    L"Works on the notification store of the device: %TALLYVANE_STORE%, or\n"
+    L"C:\\Windows\\notifications.txt. Handles are decimal; 0x hexadecimal is accepted.\n"
+    L"\n"
+    L"  list [--json]            every entry in listing order, tab-separated with a\n"
+    L"                           header line (or one JSON array)\n"
+    L"  add [OPTIONS]            add an entry and print its handle:\n"
+    L"      --app TEXT | --no-app    program to run (default \\Windows\\clock.exe)\n"
+    L"      --args TEXT              its command line (default none)\n"
+    L"      --type KIND              event, time, period, classictime or a number\n"
+    L"                               (default time, or event with --event)\n"
+    L"      --event EVENT            time-change, sync-end, on-ac-power, off-ac-power,\n"
+    L"                               net-connect, net-disconnect, device-change,\n"
+    L"                               ir-discovered, rs232-detected, restore-end,\n"
+    L"                               wakeup, tz-change, none or a number\n"
+    L"      --start TIME, --end TIME YYYY-MM-DD[ HH:MM[:SS]] or now (default now)\n"
+    L"      --no-trigger             an entry without trigger\n"
+    L"      --dialog                 show a dialog (sets the dialog flag)\n"
+    L"      --flags FLAGS            led|vibrate|dialog|sound|repeat|private or a number\n"
+    L"      --title TEXT, --text TEXT, --sound TEXT\n"
+    L"      --status N               header status (1: fired and active)\n"
+    L"      --copies N               add N identical entries, one call each\n"
+    L"                           Texts are taken as given; a user part exists when any\n"
+    L"                           of --dialog, --flags, --title, --text, --sound is given.\n"
+    L"  clear HANDLE...          remove these entries (all must exist)\n"
+    L"  clear --all              remove every entry\n"
+    L"  export FILE              write the store in its own text format (- for output)\n"
+    L"  import FILE              add the entries of such a file under new handles\n"
+    L"  soft-reset [--times N]   add what N soft resets leave behind (default 1)\n"
+    L"  demo                     replace the store with a demo device\n"
+    L"  help                     this text\n"
+    L"\n"
+    L"Exit codes: 0 done, 2 bad command line or input (nothing changed),\n"
+    L"3 the store could not be read or written.\n";
+
+int HelpCommand(const Words& words)
+{
+    if (!words.empty())
+        return UsageError(L"help takes no arguments");
+    WriteOut(Usage);
+    return ExitOk;
+}
+}  // namespace
+
+int UsageError(const std::wstring& message)
+{
+    WriteErr(L"notifyctl: " + message + L"\nRun 'notifyctl help' for usage.\n");
+    return ExitUsage;
+}
+
+int StoreFault(const std::wstring& fallback)
+{
+    std::wstring error = NotifyStoreLastError();
+    if (error.empty())
+        error = NotifyStorePath() + L": " + fallback;
+    WriteErr(L"notifyctl: " + error + L"\n");
+    return ExitStoreFault;
+}
+
+bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
+                 std::vector<GivenOption>* options, Words* rest, std::wstring* error)
+{
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::wstring& word = words[i];
+        if (word.size() < 3 || word.compare(0, 2, L"--") != 0) {
+            rest->push_back(word);
+            continue;
+        }
+        const size_t equals = word.find(L'=');
+        const std::wstring name = word.substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : specs) {
+            if (name == candidate.name)
+                spec = &candidate;
+        }
+        if (!spec) {
+            *error = L"unknown option " + name;
+            return false;
+        }
+        for (const GivenOption& earlier : *options) {
+            if (earlier.name == name) {
+                *error = name + L" given twice";
+                return false;
+            }
+        }
+        GivenOption option{ name, L"" };
+        if (spec->takesValue) {
+            if (equals != std::wstring::npos)
+                option.value = word.substr(equals + 1);
+            else if (i + 1 < words.size())
+                option.value = words[++i];
+            else {
+                *error = name + L" needs a value";
+                return false;
+            }
+        } else if (equals != std::wstring::npos) {
+            *error = name + L" takes no value";
+            return false;
+        }
+        options->push_back(option);
+    }
+    return true;
+}
+
+std::string Ascii(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+bool ParseWideNumber(const std::wstring& text, DWORD* value)
+{
+    return ParseNumber(Ascii(text), value);
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2)
+        return UsageError(L"no command given");
+    const std::wstring name = argv[1];
+    const Words words(argv + 2, argv + argc);
+    for (const Command& command : Commands) {
+        if (name == command.name)
+            return command.run(words);
+    }
+    if (name == L"--help" || name == L"-h")
+        return HelpCommand({});
+    return UsageError(L"unknown command '" + name + L"'");
+}

@@ -1,0 +1,177 @@
+#include "tests/notifyctl/notifyctl_run.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_device.h"
+
+namespace {
+std::wstring ToolPath()
+{
+    WCHAR self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"notifyctl.exe";
+}
+
+// One argument as the C runtime of the child splits it back: backslashes are
+// literal unless they come before a quotation mark.
+std::wstring Quoted(const std::wstring& argument)
+{
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out.push_back(c);
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+// This process's environment with TALLYVANE_STORE pointing at the store.
+std::vector<wchar_t> EnvironmentFor(const std::wstring& store)
+{
+    std::vector<wchar_t> block;
+    const std::wstring ours = L"TALLYVANE_STORE=" + store;
+    LPWCH strings = GetEnvironmentStringsW();
+    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+        if (_wcsnicmp(entry, L"TALLYVANE_STORE=", 16) != 0)
+            block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+    }
+    FreeEnvironmentStringsW(strings);
+    block.insert(block.end(), ours.begin(), ours.end());
+    block.push_back(0);
+    block.push_back(0);
+    return block;
+}
+
+std::wstring TemporaryFile(const wchar_t* prefix)
+{
+    WCHAR folder[MAX_PATH], name[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, prefix, 0, name);
+    return name;
+}
+
+HANDLE Inheritable(const std::wstring& path, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, nullptr, TRUE };
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void WriteInput(const std::wstring& path, const std::string& input)
+{
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file) {
+        fwrite(input.data(), 1, input.size(), file);
+        fclose(file);
+    }
+}
+
+HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
+             const std::wstring& in, const std::wstring& out, const std::wstring& err)
+{
+    std::wstring commandLine = Quoted(ToolPath());
+    for (const std::wstring& argument : arguments)
+        commandLine += L" " + Quoted(argument);
+    std::vector<wchar_t> environment = EnvironmentFor(store);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = Inheritable(in, GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                                        environment.data(), nullptr, &startup, &process);
+    CloseHandle(startup.hStdInput);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
+    if (!started)
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+}  // namespace
+
+RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments)
+    : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
+{
+    process_ = Start(store, arguments, inPath_, outPath_, errPath_);
+}
+
+RunningTool::~RunningTool()
+{
+    if (process_) {
+        Kill();
+    }
+    for (const std::wstring& path : { outPath_, errPath_, inPath_ })
+        DeleteFileW(path.c_str());
+}
+
+ToolResult RunningTool::Wait()
+{
+    ToolResult result;
+    if (!process_)
+        return result;
+    EXPECT_EQ(WaitForSingleObject(process_, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
+    GetExitCodeProcess(process_, &result.exitCode);
+    CloseHandle(process_);
+    process_ = nullptr;
+    result.out = ReadFileBytes(outPath_);
+    result.err = ReadFileBytes(errPath_);
+    return result;
+}
+
+void RunningTool::Kill()
+{
+    if (!process_)
+        return;
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 60000);
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstring>& arguments,
+                        const std::string& input)
+{
+    const std::wstring in = TemporaryFile(L"in");
+    WriteInput(in, input);
+    const std::wstring out = TemporaryFile(L"out");
+    const std::wstring err = TemporaryFile(L"err");
+    ToolResult result;
+    HANDLE process = Start(store, arguments, in, out, err);
+    if (process) {
+        EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
+        GetExitCodeProcess(process, &result.exitCode);
+        CloseHandle(process);
+        result.out = ReadFileBytes(out);
+        result.err = ReadFileBytes(err);
+    }
+    for (const std::wstring& path : { in, out, err })
+        DeleteFileW(path.c_str());
+    return result;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}

@@ -1,0 +1,359 @@
+// notifyctl's commands, run as their own process on the test's store, checked
+// through the store's calls and the record reader as the program sees them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "notify/notification_record.h"
+#include "platform/notify_store.h"
+#include "tests/notifyctl/notifyctl_run.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/test_device.h"
+
+namespace {
+NotificationRecord Record(HANDLE h)
+{
+    NotificationRecord record = {};
+    EXPECT_EQ(ReadNotificationRecord(h, &record), ReadOk);
+    return record;
+}
+
+const CE_NOTIFICATION_INFO_HEADER* Raw(HANDLE h, std::vector<DWORD>* buffer)
+{
+    DWORD size = 0;
+    CeGetUserNotification(h, 0, &size, nullptr);
+    buffer->assign(size / 4 + 1, 0);
+    EXPECT_TRUE(CeGetUserNotification(h, size, &size, reinterpret_cast<LPBYTE>(buffer->data())));
+    return reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer->data());
+}
+
+// The seven texts a row of the program's list shows, as one key.
+std::wstring RowKey(const NotificationRecord& r)
+{
+    return std::to_wstring(r.notifyType) + L"|" + std::to_wstring(r.eventType) + L"|" + r.application +
+           L"|" + r.arguments + L"|" + std::to_wstring(r.hasDialog) + L"|" + r.dialogTitle + L"|" +
+           r.dialogText;
+}
+
+ToolResult Tool(const TestDevice& device, const std::vector<std::wstring>& arguments,
+               const std::string& input = "")
+{
+    return RunNotifyctl(device.StorePath(), arguments, input);
+}
+
+HANDLE OnlyHandle(const TestDevice& device)
+{
+    std::vector<HANDLE> handles = device.Handles();
+    EXPECT_EQ(handles.size(), 1u);
+    return handles.empty() ? nullptr : handles.back();
+}
+}  // namespace
+
+TEST(Notifyctl, AddTakesTextsExactlyAsGiven)
+{
+    TestDevice device;
+    const std::wstring application = L"\\Program Files\\My \"Tool\"\\run.exe\\";
+    const std::wstring arguments = L"-x \"a b\" C:\\path\\ \\\\server\\share";
+    const std::wstring title = L"Caf\u00E9 \U0001F600";
+    const std::wstring text = L"line one\nline two\ttabbed\\";
+    ToolResult added = Tool(device, { L"add", L"--app", application, L"--args", arguments, L"--type",
+                                     L"period", L"--event=NOTIFICATION_EVENT_TZ_CHANGE", L"--status", L"1",
+                                     L"--dialog", L"--flags", L"sound|led", L"--title", title, L"--text",
+                                     text, L"--sound", L"", L"--start", L"2024-03-05 08:30",
+                                     L"--end", L"2024-03-07T17:15:30" });
+    ASSERT_EQ(added.exitCode, 0u) << added.err;
+    HANDLE h = OnlyHandle(device);
+    EXPECT_EQ(added.out, std::to_string(reinterpret_cast<uintptr_t>(h)) + "\n");
+
+    std::vector<DWORD> buffer;
+    const CE_NOTIFICATION_INFO_HEADER* header = Raw(h, &buffer);
+    EXPECT_EQ(header->dwStatus, 1u);
+    ASSERT_NE(header->pcent, nullptr);
+    EXPECT_EQ(header->pcent->dwType, static_cast<DWORD>(CNT_PERIOD));
+    EXPECT_EQ(header->pcent->dwEvent, static_cast<DWORD>(NOTIFICATION_EVENT_TZ_CHANGE));
+    EXPECT_EQ(std::wstring(header->pcent->lpszApplication), application);
+    EXPECT_EQ(std::wstring(header->pcent->lpszArguments), arguments);
+    const SYSTEMTIME& start = header->pcent->stStartTime;
+    const SYSTEMTIME& end = header->pcent->stEndTime;
+    EXPECT_EQ(start.wYear * 10000 + start.wMonth * 100 + start.wDay, 20240305);
+    EXPECT_EQ(start.wHour * 100 + start.wMinute, 830);
+    EXPECT_EQ(start.wDayOfWeek, 2) << "a Tuesday";
+    EXPECT_EQ(end.wDay * 10000 + end.wHour * 100 + end.wMinute, 71715);
+    EXPECT_EQ(end.wSecond, 30);
+    ASSERT_NE(header->pceun, nullptr);
+    EXPECT_EQ(header->pceun->ActionFlags, static_cast<DWORD>(PUN_DIALOG | PUN_SOUND | PUN_LED));
+    EXPECT_EQ(std::wstring(header->pceun->pwszDialogTitle), title);
+    EXPECT_EQ(std::wstring(header->pceun->pwszDialogText), text);
+    EXPECT_EQ(std::wstring(header->pceun->pwszSound), L"");
+}
+
+TEST(Notifyctl, AddDefaultsAndTheShapesWithoutParts)
+{
+    TestDevice device;
+    ASSERT_EQ(Tool(device, { L"add" }).exitCode, 0u);
+    ASSERT_EQ(Tool(device, { L"add", L"--no-app", L"--event", L"wakeup" }).exitCode, 0u);
+    ASSERT_EQ(Tool(device, { L"add", L"--no-trigger", L"--title", L"Backup" }).exitCode, 0u);
+    ASSERT_EQ(Tool(device, { L"add", L"--dialog" }).exitCode, 0u);
+    const std::vector<HANDLE> handles = device.Handles();
+    ASSERT_EQ(handles.size(), 4u);
+
+    NotificationRecord plain = Record(handles[0]);
+    EXPECT_EQ(plain.notifyType, static_cast<DWORD>(CNT_TIME));
+    EXPECT_EQ(std::wstring(plain.application), L"clock.exe");
+    EXPECT_EQ(std::wstring(plain.arguments), L"(none)");
+    EXPECT_EQ(plain.hasDialog, 0u);
+
+    NotificationRecord event = Record(handles[1]);
+    EXPECT_EQ(event.notifyType, static_cast<DWORD>(CNT_EVENT));
+    EXPECT_EQ(event.eventType, NOTIFICATION_EVENT_WAKEUP);
+    EXPECT_EQ(std::wstring(event.application), L"NULL");
+
+    NotificationRecord bare = Record(handles[2]);
+    EXPECT_EQ(bare.eventType, -1);
+    EXPECT_EQ(bare.hasDialog, 0u) << "a user part without the dialog flag";
+
+    NotificationRecord dialog = Record(handles[3]);
+    EXPECT_EQ(dialog.hasDialog, 1u);
+    EXPECT_EQ(std::wstring(dialog.dialogTitle), L"(No Title)");
+    EXPECT_EQ(std::wstring(dialog.dialogText), L"(No Text)");
+}
+
+TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
+{
+    TestDevice device;
+    device.Add(TestEntry());
+    const std::string before = ReadFileBytes(device.StorePath());
+    const std::vector<std::vector<std::wstring>> commands = {
+        {},
+        { L"frobnicate" },
+        { L"add", L"--colour", L"red" },
+        { L"add", L"--app" },
+        { L"add", L"--app", L"a", L"--no-app" },
+        { L"add", L"--app", L"a", L"--app", L"b" },
+        { L"add", L"--no-trigger", L"--event", L"wakeup" },
+        { L"add", L"--type", L"sometimes" },
+        { L"add", L"--event", L"lunch" },
+        { L"add", L"--flags", L"dialog|blink" },
+        { L"add", L"--status", L"-1" },
+        { L"add", L"--start", L"2024-02-30" },
+        { L"add", L"--start", L"2024-03-05 25:00" },
+        { L"add", L"--end", L"tomorrow" },
+        { L"add", L"--copies", L"0" },
+        { L"add", L"--dialog=yes" },
+        { L"add", L"stray" },
+        { L"list", L"--xml" },
+        { L"clear" },
+        { L"clear", L"1", L"abc" },
+        { L"clear", L"0" },
+        { L"clear", L"1", L"999" },
+        { L"clear", L"--all", L"1" },
+        { L"export" },
+        { L"import", L"no-such-file.txt" },
+        { L"soft-reset", L"--times", L"0" },
+        { L"soft-reset", L"3" },
+        { L"demo", L"now" },
+        { L"help", L"me" },
+    };
+    for (const std::vector<std::wstring>& command : commands) {
+        std::string shown;
+        for (const std::wstring& word : command)
+            shown += Narrow(word) + " ";
+        ToolResult result = Tool(device, command);
+        EXPECT_EQ(result.exitCode, 2u) << shown;
+        EXPECT_EQ(result.err.rfind("notifyctl: ", 0), 0u) << shown << result.err;
+        EXPECT_NE(result.err.find("Run 'notifyctl help' for usage."), std::string::npos) << shown;
+        EXPECT_EQ(result.out, "") << shown;
+    }
+    EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
+    EXPECT_NE(Tool(device, { L"clear", L"1", L"999" }).err.find("no entry with handle 999"),
+              std::string::npos);
+}
+
+TEST(Notifyctl, ListEscapesAndMarksNulls)
+{
+    TestDevice device;
+    TestEntry entry = TestEntry::Dialog(L"\\Windows\\calendar.exe", L"Tab\there", L"one\ntwo \\ \u00E9");
+    entry.arguments.reset();
+    entry.status = 1;
+    const HANDLE h = device.Add(entry);
+    TestEntry bare;
+    bare.hasTrigger = false;
+    const HANDLE hBare = device.Add(bare);
+
+    ToolResult table = Tool(device, { L"list" });
+    ASSERT_EQ(table.exitCode, 0u) << table.err;
+    const std::string first = std::to_string(reinterpret_cast<uintptr_t>(h));
+    const std::string second = std::to_string(reinterpret_cast<uintptr_t>(hBare));
+    EXPECT_EQ(table.out,
+              "handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext\n" + first +
+                  "\t1\ttime\tnone\t\\\\Windows\\\\calendar.exe\t(null)\tdialog|sound\tTab\\there\t"
+                  "one\\ntwo \\\\ \xC3\xA9\n" +
+                  second + "\t0\tnone\t-\t(null)\t(null)\tnone\t(null)\t(null)\n");
+
+    ToolResult json = Tool(device, { L"list", L"--json" });
+    ASSERT_EQ(json.exitCode, 0u) << json.err;
+    EXPECT_EQ(json.out,
+              "[\n  {\"handle\": " + first +
+                  ", \"status\": 1, \"type\": 2, \"event\": 0, \"application\": "
+                  "\"\\\\Windows\\\\calendar.exe\", \"arguments\": null, \"flags\": 12, \"title\": "
+                  "\"Tab\\there\", \"text\": \"one\\ntwo \\\\ \xC3\xA9\"},\n  {\"handle\": " +
+                  second +
+                  ", \"status\": 0, \"type\": null, \"event\": null, \"application\": null, "
+                  "\"arguments\": null, \"flags\": null, \"title\": null, \"text\": null}\n]\n");
+
+    ASSERT_EQ(Tool(device, { L"clear", L"--all" }).exitCode, 0u);
+    EXPECT_EQ(Tool(device, { L"list", L"--json" }).out, "[]\n");
+}
+
+TEST(Notifyctl, ClearRemovesTheNamedEntriesOrAll)
+{
+    TestDevice device;
+    HANDLE a = device.Add(TestEntry());
+    HANDLE b = device.Add(TestEntry());
+    HANDLE c = device.Add(TestEntry());
+    char hex[16];
+    wsprintfA(hex, "0x%lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(c)));
+    ToolResult result = Tool(device, { L"clear", std::to_wstring(reinterpret_cast<uintptr_t>(a)),
+                                      std::wstring(hex, hex + strlen(hex)) });
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ b });
+
+    ASSERT_EQ(Tool(device, { L"clear", L"--all" }).exitCode, 0u);
+    EXPECT_EQ(device.Count(), 0u);
+}
+
+TEST(Notifyctl, ExportThenImportAddsCopiesUnderNewHandles)
+{
+    TestDevice device;
+    TestEntry odd = TestEntry::Dialog(L"C:\\a\\b.exe", L"quote \" and \\", std::wstring(L"lone ") + wchar_t(0xDC00));
+    odd.status = 1;
+    device.Add(odd);
+    TestEntry bare;
+    bare.hasTrigger = false;
+    device.Add(bare);
+    const std::wstring exported = device.Folder() + L"\\export.txt";
+
+    ToolResult out = Tool(device, { L"export", exported });
+    ASSERT_EQ(out.exitCode, 0u) << out.err;
+    EXPECT_EQ(ReadFileBytes(exported), ReadFileBytes(device.StorePath()));
+    EXPECT_EQ(Tool(device, { L"export", L"-" }).out, ReadFileBytes(device.StorePath()));
+
+    ToolResult in = Tool(device, { L"import", exported });
+    ASSERT_EQ(in.exitCode, 0u) << in.err;
+    EXPECT_EQ(in.out, "imported 2 entries\n");
+    std::vector<HANDLE> handles = device.Handles();
+    ASSERT_EQ(handles.size(), 4u);
+    std::set<HANDLE> distinct(handles.begin(), handles.end());
+    EXPECT_EQ(distinct.size(), 4u);
+    EXPECT_EQ(RowKey(Record(handles[0])), RowKey(Record(handles[2])));
+    EXPECT_EQ(RowKey(Record(handles[1])), RowKey(Record(handles[3])));
+    EXPECT_EQ(Record(handles[2]).eventStatus, 1u) << "the status comes along";
+
+    ToolResult piped = Tool(device, { L"import", L"-" }, ReadFileBytes(exported));
+    ASSERT_EQ(piped.exitCode, 0u) << piped.err;
+    EXPECT_EQ(device.Count(), 6u);
+}
+
+TEST(Notifyctl, ImportOfADamagedFileNamesItsLineAndAddsNothing)
+{
+    TestDevice device;
+    device.Add(TestEntry());
+    const std::wstring exported = device.Folder() + L"\\export.txt";
+    ASSERT_EQ(Tool(device, { L"export", exported }).exitCode, 0u);
+    std::string text = ReadFileBytes(exported);
+    text.replace(text.find("  trigger event"), 15, "  trigger maybe");
+    FILE* file = _wfopen(exported.c_str(), L"wb");
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    const std::string before = ReadFileBytes(device.StorePath());
+
+    ToolResult result = Tool(device, { L"import", exported });
+    EXPECT_EQ(result.exitCode, 2u);
+    EXPECT_EQ(result.err, "notifyctl: " + Narrow(exported) +
+                              ": line 7: field 'trigger': bad value 'maybe'; nothing was imported\n"
+                              "Run 'notifyctl help' for usage.\n");
+    EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
+}
+
+TEST(Notifyctl, SoftResetPilesUpTheBootTimeEntries)
+{
+    TestDevice device;
+    ToolResult result = Tool(device, { L"soft-reset", L"--times", L"3" });
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(result.out, "added 21 entries for 3 soft resets\n");
+
+    std::map<std::wstring, int> rows;
+    for (HANDLE h : device.Handles())
+        ++rows[RowKey(Record(h))];
+    const std::map<std::wstring, int> expected = {
+        { L"1|10|connmgr.exe|AppRunAfterRestore|0||", 3 },
+        { L"1|1|connmgr.exe|AppRunAfterTimeChange|0||", 3 },
+        { L"1|1|SSTimeChange|AppRunAfterTimeChange|0||", 3 },
+        { L"1|12|SSTimeChange|AppRunAfterTzChange|0||", 3 },
+        { L"1|10|IA_Caller_ID.exe|AppRunAfterRestore|0||", 3 },
+        { L"1|9|repllog.exe|AppRunAtRs232Detect|0||", 3 },
+        { L"2|0|SCRIPT:0x000A3C|(none)|0||", 3 },
+    };
+    EXPECT_EQ(rows, expected);
+
+    ASSERT_EQ(Tool(device, { L"soft-reset" }).exitCode, 0u);
+    EXPECT_EQ(device.Count(), 28u);
+}
+
+TEST(Notifyctl, DemoReplacesTheStoreWithABelievableDevice)
+{
+    TestDevice device;
+    HANDLE old = device.Add(TestEntry());
+    ToolResult result = Tool(device, { L"demo" });
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    const std::vector<HANDLE> handles = device.Handles();
+    EXPECT_EQ(result.out, "demo device: " + std::to_string(handles.size()) + " entries\n");
+    EXPECT_GE(handles.size(), 25u);
+    EXPECT_LE(handles.size(), 40u);
+    EXPECT_EQ(std::count(handles.begin(), handles.end(), old), 0);
+
+    std::map<std::wstring, int> rows;
+    std::map<std::wstring, int> applications;
+    int dialogs = 0, nullTitles = 0, active = 0, withoutTrigger = 0, multiLine = 0, timed = 0;
+    for (HANDLE h : handles) {
+        const NotificationRecord r = Record(h);
+        ++rows[RowKey(r)];
+        ++applications[r.application];
+        dialogs += r.hasDialog;
+        nullTitles += r.hasDialog && std::wstring(r.dialogTitle) == L"(No Title)";
+        active += r.eventStatus;
+        withoutTrigger += r.eventType == -1;
+        multiLine += std::wstring(r.dialogText).find(L':') != std::wstring::npos;
+        timed += r.notifyType == CNT_TIME;
+    }
+    int duplicateRows = 0;
+    for (const auto& row : rows)
+        duplicateRows += row.second - 1;
+    EXPECT_GE(duplicateRows, 10) << "soft resets leave identical rows behind";
+    for (const wchar_t* cleared : { L"connmgr.exe", L"SSTimeChange", L"IA_Caller_ID.exe" })
+        EXPECT_GE(applications[cleared], 2) << Narrow(cleared);
+    EXPECT_GE(applications[L"calendar.exe"], 3);
+    EXPECT_GE(applications[L"clock.exe"], 1);
+    EXPECT_GE(dialogs, 5);
+    EXPECT_EQ(nullTitles, 1);
+    EXPECT_GE(active, 1);
+    EXPECT_GE(withoutTrigger, 1);
+    EXPECT_GE(multiLine, 3);
+    EXPECT_GE(timed, 5);
+    bool script = false;
+    for (const auto& application : applications)
+        script = script || application.first.rfind(L"SCRIPT:0x", 0) == 0;
+    EXPECT_TRUE(script);
+}
+
+TEST(Notifyctl, HelpListsEveryCommand)
+{
+    TestDevice device;
+    ToolResult help = Tool(device, { L"help" });
+    ASSERT_EQ(help.exitCode, 0u);
+    for (const char* command : { "list [--json]", "add [OPTIONS]", "clear HANDLE...", "clear --all",
+                                 "export FILE", "import FILE", "soft-reset [--times N]", "demo" })
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+}

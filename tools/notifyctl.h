@@ -1,0 +1,58 @@
+// notifyctl: the command-line tool over a device's notification store. What
+// the device's other programs do (add entries, pile up soft-reset entries)
+// and what a desktop user needs (list, clear, export, import, a demo set).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/notify_store_format.h"
+
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 2,        // bad command line or input file; nothing was changed
+    ExitStoreFault = 3,   // the store could not be read or written
+};
+
+using Words = std::vector<std::wstring>;
+
+// The commands; each gets the words after its name.
+int ListCommand(const Words& words);
+int AddCommand(const Words& words);
+int ClearCommand(const Words& words);
+int ExportCommand(const Words& words);
+int ImportCommand(const Words& words);
+int SoftResetCommand(const Words& words);
+int DemoCommand(const Words& words);
+
+// Output as UTF-8 (or straight to a console window).
+void WriteOut(const std::wstring& text);
+void WriteErr(const std::wstring& text);
+
+// Report and return the exit code.
+int UsageError(const std::wstring& message);
+int StoreFault(const std::wstring& fallback);
+
+// Options of a command: "--name value", "--name=value" or a bare "--flag".
+struct OptionSpec {
+    const wchar_t* name;
+    bool takesValue;
+};
+struct GivenOption {
+    std::wstring name;
+    std::wstring value;
+};
+// Splits words into options and other words. Fails on an unknown option, a
+// missing value, or an option given twice.
+bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
+                 std::vector<GivenOption>* options, Words* rest, std::wstring* error);
+
+// A number in decimal or 0x hexadecimal.
+bool ParseWideNumber(const std::wstring& text, DWORD* value);
+std::string Ascii(const std::wstring& text);   // for the name tables; non-ASCII becomes '?'
+
+// What a number of soft resets leave behind, and the demo device.
+std::vector<StoredNotification> SoftResetEntries(DWORD times);
+std::vector<StoredNotification> DemoEntries();

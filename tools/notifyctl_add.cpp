@@ -1,0 +1,223 @@
+// notifyctl add: registers an entry the way a device's program would, through
+// CeSetUserNotificationEx, and prints its handle.
+#include "tools/notifyctl.h"
+
+#include <cwchar>
+
+#include "platform/notify_store.h"
+#include "platform/notify_store_names.h"
+
+namespace {
+constexpr DWORD MostCopies = 10000;
+
+const std::vector<OptionSpec> AddOptions = {
+    { L"--app", true },    { L"--no-app", false }, { L"--args", true },   { L"--type", true },
+    { L"--event", true },  { L"--status", true },  { L"--dialog", false }, { L"--flags", true },
+    { L"--title", true },  { L"--text", true },    { L"--sound", true },  { L"--start", true },
+    { L"--end", true },    { L"--no-trigger", false }, { L"--copies", true },
+};
+
+class GivenOptions {
+public:
+    explicit GivenOptions(const std::vector<GivenOption>& options) : options_(options) {}
+
+    bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
+    const std::wstring* Value(const wchar_t* name) const
+    {
+        const GivenOption* option = Find(name);
+        return option ? &option->value : nullptr;
+    }
+
+private:
+    const GivenOption* Find(const wchar_t* name) const
+    {
+        for (const GivenOption& option : options_) {
+            if (option.name == name)
+                return &option;
+        }
+        return nullptr;
+    }
+    const std::vector<GivenOption>& options_;
+};
+
+// "YYYY-MM-DD", optionally followed by " HH:MM" or "THH:MM", optionally ":SS"; or "now".
+bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
+{
+    if (text == L"now") {
+        GetLocalTime(time);
+        return true;
+    }
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    wchar_t separator = L' ';
+    int consumed = 0;
+    const int fields = std::swscanf(text.c_str(), L"%4u-%2u-%2u%n%lc%2u:%2u%n:%2u%n", &year, &month,
+                                    &day, &consumed, &separator, &hour, &minute, &consumed, &second,
+                                    &consumed);
+    const bool shapeOk = (fields == 3 || fields == 6 || fields == 7) &&
+                         (fields == 3 || separator == L' ' || separator == L'T') &&
+                         static_cast<size_t>(consumed) == text.size();
+    if (!shapeOk)
+        return false;
+    SYSTEMTIME t = {};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    FILETIME file;
+    if (hour > 23 || minute > 59 || second > 59 || !SystemTimeToFileTime(&t, &file) ||
+        !FileTimeToSystemTime(&file, time))
+        return false;
+    return time->wDay == t.wDay;   // the round trip also fills in the day of the week
+}
+
+struct Request {
+    bool hasTrigger = true;
+    CE_NOTIFICATION_TRIGGER trigger = {};
+    std::wstring application = L"\\Windows\\clock.exe";
+    bool nullApplication = false;
+    std::wstring arguments;
+    bool nullArguments = true;
+    bool hasUser = false;
+    CE_USER_NOTIFICATION user = {};
+    StoredText title, text, sound;
+    DWORD status = 0;
+    DWORD copies = 1;
+};
+
+bool ReadTrigger(const GivenOptions& o, Request* r, std::wstring* error)
+{
+    const wchar_t* const triggerOptions[] = { L"--app", L"--no-app", L"--args", L"--type",
+                                              L"--event", L"--start", L"--end" };
+    if (o.Has(L"--no-trigger")) {
+        for (const wchar_t* name : triggerOptions) {
+            if (o.Has(name)) {
+                *error = std::wstring(L"--no-trigger cannot go with ") + name;
+                return false;
+            }
+        }
+        r->hasTrigger = false;
+        return true;
+    }
+    if (o.Has(L"--app") && o.Has(L"--no-app")) {
+        *error = L"--app and --no-app exclude each other";
+        return false;
+    }
+    if (const std::wstring* app = o.Value(L"--app"))
+        r->application = *app;
+    r->nullApplication = o.Has(L"--no-app");
+    if (const std::wstring* args = o.Value(L"--args")) {
+        r->arguments = *args;
+        r->nullArguments = false;
+    }
+    CE_NOTIFICATION_TRIGGER& t = r->trigger;
+    t.dwSize = sizeof t;
+    t.dwType = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
+    if (const std::wstring* type = o.Value(L"--type"); type && !ParseTriggerType(Ascii(*type), &t.dwType)) {
+        *error = L"--type: unknown kind '" + *type + L"'";
+        return false;
+    }
+    if (const std::wstring* event = o.Value(L"--event"); event && !ParseEvent(Ascii(*event), &t.dwEvent)) {
+        *error = L"--event: unknown event '" + *event + L"'";
+        return false;
+    }
+    const std::wstring now = L"now";
+    const std::wstring* start = o.Value(L"--start");
+    if (!ParseTime(start ? *start : now, &t.stStartTime)) {
+        *error = L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'";
+        return false;
+    }
+    t.stEndTime = t.stStartTime;
+    const std::wstring* end = o.Value(L"--end");
+    if (end && !ParseTime(*end, &t.stEndTime)) {
+        *error = L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'";
+        return false;
+    }
+    return true;
+}
+
+bool ReadUserPart(const GivenOptions& o, Request* r, std::wstring* error)
+{
+    const wchar_t* const userOptions[] = { L"--dialog", L"--flags", L"--title", L"--text", L"--sound" };
+    for (const wchar_t* name : userOptions)
+        r->hasUser = r->hasUser || o.Has(name);
+    if (!r->hasUser)
+        return true;
+    DWORD flags = 0;
+    if (const std::wstring* given = o.Value(L"--flags"); given && !ParseActionFlags(Ascii(*given), &flags)) {
+        *error = L"--flags: not flags '" + *given + L"'";
+        return false;
+    }
+    if (o.Has(L"--dialog"))
+        flags |= PUN_DIALOG;
+    r->user.ActionFlags = flags;
+    if (const std::wstring* title = o.Value(L"--title"))
+        r->title = *title;
+    if (const std::wstring* text = o.Value(L"--text"))
+        r->text = *text;
+    if (const std::wstring* sound = o.Value(L"--sound"))
+        r->sound = *sound;
+    return true;
+}
+
+bool ReadNumbers(const GivenOptions& o, Request* r, std::wstring* error)
+{
+    if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &r->status)) {
+        *error = L"--status: not a number '" + *status + L"'";
+        return false;
+    }
+    if (const std::wstring* copies = o.Value(L"--copies")) {
+        if (!ParseWideNumber(*copies, &r->copies) || r->copies == 0 || r->copies > MostCopies) {
+            *error = L"--copies: a number from 1 to " + std::to_wstring(MostCopies) + L", not '" +
+                     *copies + L"'";
+            return false;
+        }
+    }
+    return true;
+}
+
+WCHAR* Pointer(StoredText& text)
+{
+    return text ? &(*text)[0] : nullptr;
+}
+
+// One call per copy, as separate programs would make them.
+int Register(Request& r)
+{
+    StoredText application = r.nullApplication ? StoredText() : StoredText(r.application);
+    StoredText arguments = r.nullArguments ? StoredText() : StoredText(r.arguments);
+    r.trigger.lpszApplication = Pointer(application);
+    r.trigger.lpszArguments = Pointer(arguments);
+    r.user.pwszDialogTitle = Pointer(r.title);
+    r.user.pwszDialogText = Pointer(r.text);
+    r.user.pwszSound = Pointer(r.sound);
+    for (DWORD i = 0; i < r.copies; ++i) {
+        HANDLE h = CeSetUserNotificationEx(nullptr, r.hasTrigger ? &r.trigger : nullptr,
+                                           r.hasUser ? &r.user : nullptr);
+        if (!h)
+            return StoreFault(L"the store refused the entry");
+        if (r.status != 0 && !NotifyStoreSetStatus(h, r.status))
+            return StoreFault(L"the store refused the status");
+        WriteOut(std::to_wstring(reinterpret_cast<UINT_PTR>(h)) + L"\n");
+    }
+    return ExitOk;
+}
+}  // namespace
+
+int AddCommand(const Words& words)
+{
+    std::vector<GivenOption> given;
+    Words rest;
+    std::wstring error;
+    if (!ReadOptions(words, AddOptions, &given, &rest, &error))
+        return UsageError(error);
+    if (!rest.empty())
+        return UsageError(L"add takes options only, not '" + rest.front() + L"'");
+    const GivenOptions options(given);
+    Request request;
+    if (!ReadTrigger(options, &request, &error) || !ReadUserPart(options, &request, &error) ||
+        !ReadNumbers(options, &request, &error))
+        return UsageError(error);
+    return Register(request);
+}
