@@ -220,6 +220,14 @@ TEST(RecordReader, CopyRuleHonoursEachCapacity)
     EXPECT_EQ(text[5], L'#');
     EXPECT_EQ(application[1], L'#');
     EXPECT_EQ(arguments[7], L'#');
+
+    // A capacity of 0 leaves no room even for the terminator: nothing is written.
+    WCHAR untouched[2] = { L'#', L'#' };
+    ASSERT_EQ(ReadNotification(h, &type, &event, &status, &dialog, title, 8, untouched + 1, 0,
+                               application, 8, arguments, 8),
+              ReadOk);
+    EXPECT_EQ(untouched[0], L'#');
+    EXPECT_EQ(untouched[1], L'#');
 }
 
 TEST(RecordReader, RefusedReadsLeaveEveryOutputAlone)
