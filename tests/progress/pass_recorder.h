@@ -111,6 +111,18 @@ private:
 
     void Seen(const CWPSTRUCT& message)
     {
+        // Most messages a pass sends are none of these: let them by cheaply.
+        switch (message.message) {
+        case WM_INITDIALOG:
+        case WM_DESTROY:
+        case WM_SETTEXT:
+        case PBM_SETRANGE:
+        case PBM_SETPOS:
+        case WM_SETREDRAW:
+            break;
+        default:
+            return;
+        }
         PassEvent event{};
         event.busy = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
         HWND parent = GetParent(message.hwnd);
