@@ -12,6 +12,8 @@
 
 // Asks a menu bar for one of its drop-downs (lParam: the button's command id).
 #define SHCMBM_GETSUBMENU (WM_USER + 401)
+// Asks a menu bar for its menu.
+#define SHCMBM_GETMENU (WM_USER + 402)
 
 // A menu-bar button without an image.
 #define I_IMAGENONE (-2)

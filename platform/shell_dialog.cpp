@@ -1,3 +1,329 @@
-// Placeholder until the full-screen dialog lands.
+// The shell's full-screen dialogs: sized to the screen above the menu bar,
+// drawn on white as the handheld draws them, with a title strip across the top
+// that carries the shell's "ok" button.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
 #include "platform/aygshell.h"
-BOOL SHInitDialog(SHINITDLGINFO*) { return FALSE; }
+#include "platform/handheld.h"
+
+namespace {
+
+// The handheld shows a dialog's title and its "ok" button in the navigation
+// bar above it; the emulated screen has no such bar, so the dialog carries its
+// own strip of the same height.
+constexpr int TitleStripHeight = 26;
+constexpr int DoneButtonWidth = 26;
+constexpr int DoneButtonHeight = 22;
+constexpr int DoneButtonMargin = 3;
+constexpr int TitleIndent = 6;
+
+constexpr COLORREF StripFace = RGB(0x10, 0x30, 0x8C);
+constexpr COLORREF StripText = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF DonePressedFace = RGB(0x9C, 0xB4, 0xE6);
+constexpr COLORREF HandheldStatic = RGB(0xFF, 0xFF, 0xFF);
+
+const WCHAR ShellDialogProperty[] = L"ShellDialog";
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+struct ShellDialog {
+    WNDPROC previous = nullptr;
+    HWND done = nullptr;       // the "ok" button, or null without SHIDIF_DONEBUTTON
+    UniqueFont font;           // title and "ok"
+    std::vector<HGDIOBJ> templateImages;   // bitmaps the template's controls loaded
+};
+
+ShellDialog* ShellDialogOf(HWND dialog)
+{
+    return static_cast<ShellDialog*>(GetPropW(dialog, ShellDialogProperty));
+}
+
+UniqueFont CreateStripFont()
+{
+    LOGFONTW font = {};
+    font.lfHeight = -12;
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"Tahoma");
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
+void FillSolid(HDC dc, const RECT& area, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
+
+// The dialog's own title, or its owner's (the program's name) when it has none.
+std::wstring TitleOf(HWND dialog)
+{
+    WCHAR text[128] = {};
+    if (GetWindowTextW(dialog, text, ARRAYSIZE(text)) == 0) {
+        if (HWND owner = GetWindow(dialog, GW_OWNER))
+            GetWindowTextW(owner, text, ARRAYSIZE(text));
+    }
+    return text;
+}
+
+void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    RECT strip = { 0, 0, client.right, TitleStripHeight };
+    FillSolid(dc, strip, StripFace);
+
+    RECT title = strip;
+    title.left = TitleIndent;
+    title.right -= DoneButtonWidth + 2 * DoneButtonMargin;
+    const std::wstring text = TitleOf(dialog);
+    HGDIOBJ previousFont = SelectObject(dc, shell.font.get());
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousColour = SetTextColor(dc, StripText);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, previousColour);
+    SetBkMode(dc, previousMode);
+    SelectObject(dc, previousFont);
+}
+
+// The round "ok" of the handheld's title bar: white on the strip, inverted
+// while held down.
+void DrawDoneButton(const ShellDialog& shell, const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    FillSolid(dc, item.rcItem, StripFace);
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    HBRUSH face = CreateSolidBrush(pressed ? DonePressedFace : StripText);
+    HGDIOBJ previousBrush = SelectObject(dc, face);
+    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, item.rcItem.left, item.rcItem.top, item.rcItem.right + 1, item.rcItem.bottom + 1);
+    SelectObject(dc, previousPen);
+    SelectObject(dc, previousBrush);
+    DeleteObject(face);
+
+    HGDIOBJ previousFont = SelectObject(dc, shell.font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, StripFace);
+    RECT text = item.rcItem;
+    DrawTextW(dc, L"ok", 2, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, previousFont);
+}
+
+HGDIOBJ BitmapOf(HWND control)
+{
+    if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+        return nullptr;
+    return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+// A static control keeps the bitmap it loaded from the template when it is
+// destroyed, and the shell's dialogs are opened and closed again and again:
+// the shell frees those bitmaps with the dialog. One the program put in its
+// place is the program's.
+void RememberTemplateImages(HWND dialog, ShellDialog& shell)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (HGDIOBJ image = BitmapOf(child))
+            shell.templateImages.push_back(image);
+    }
+}
+
+void KeepOnlyImagesStillShown(HWND dialog, ShellDialog& shell)
+{
+    std::vector<HGDIOBJ> shown;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        HGDIOBJ image = BitmapOf(child);
+        if (image && std::find(shell.templateImages.begin(), shell.templateImages.end(), image) !=
+                         shell.templateImages.end())
+            shown.push_back(image);
+    }
+    shell.templateImages = std::move(shown);
+}
+
+bool IsDesktopDefaultBrush(LRESULT brush)
+{
+    return brush == 0 || reinterpret_cast<HBRUSH>(brush) == GetSysColorBrush(COLOR_3DFACE);
+}
+
+// The handheld draws dialogs and their controls on white; the desktop's
+// default is its 3D grey. Where the dialog left the colours to the system, the
+// handheld's are given; a dialog's own answer stands.
+LRESULT HandheldColours(WNDPROC previous, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT brush = CallWindowProcW(previous, dialog, message, wParam, lParam);
+    if (!IsDesktopDefaultBrush(brush))
+        return brush;
+    SetBkColor(reinterpret_cast<HDC>(wParam), HandheldStatic);
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+}
+
+// A dialog that selects a font into a static control's device context while
+// answering its colours means the control to draw with it, as the handheld's
+// static control does. The desktop's static selects its own font over it
+// afterwards, so such a control gives its own font up.
+LRESULT AnswerStaticColours(HWND dialog, const ShellDialog& shell, WPARAM wParam, LPARAM lParam)
+{
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    HWND control = reinterpret_cast<HWND>(lParam);
+    const HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
+    const LRESULT brush = HandheldColours(shell.previous, dialog, WM_CTLCOLORSTATIC, wParam, lParam);
+    if (GetCurrentObject(dc, OBJ_FONT) != before && SendMessageW(control, WM_GETFONT, 0, 0))
+        SendMessageW(control, WM_SETFONT, 0, FALSE);
+    return brush;
+}
+
+LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ShellDialog* shell = ShellDialogOf(dialog);
+    if (!shell)
+        return DefDlgProcW(dialog, message, wParam, lParam);
+    WNDPROC previous = shell->previous;
+    switch (message) {
+    case WM_ERASEBKGND: {
+        const LRESULT erased = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        if (shell->done)
+            PaintTitleStrip(dialog, *shell, reinterpret_cast<HDC>(wParam));
+        return erased;
+    }
+    case WM_CTLCOLORSTATIC:
+        return AnswerStaticColours(dialog, *shell, wParam, lParam);
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORBTN:
+        return HandheldColours(previous, dialog, message, wParam, lParam);
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (shell->done && item->hwndItem == shell->done) {
+            DrawDoneButton(*shell, *item);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_SETTEXT: {
+        const LRESULT result = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        RECT strip = { 0, 0, 0x7FFF, TitleStripHeight };
+        InvalidateRect(dialog, &strip, TRUE);
+        return result;
+    }
+    case WM_DESTROY:
+        KeepOnlyImagesStillShown(dialog, *shell);
+        break;
+    case WM_NCDESTROY: {
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        RemovePropW(dialog, ShellDialogProperty);
+        for (HGDIOBJ image : shell->templateImages)
+            DeleteObject(image);
+        delete shell;
+        return CallWindowProcW(previous, dialog, message, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return CallWindowProcW(previous, dialog, message, wParam, lParam);
+}
+
+void SizeToScreenAboveMenuBar(HWND dialog)
+{
+    const RECT screen = HandheldScreenRect();
+    SetWindowPos(dialog, nullptr, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top - HandheldMenuBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The handheld clips every window by its siblings and children; without it
+// the desktop lets a control's background paint over a neighbour it overlaps.
+void ClipLikeHandheld(HWND dialog)
+{
+    SetWindowLongW(dialog, GWL_STYLE, GetWindowLongW(dialog, GWL_STYLE) | WS_CLIPCHILDREN);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SetWindowLongW(child, GWL_STYLE, GetWindowLongW(child, GWL_STYLE) | WS_CLIPSIBLINGS);
+}
+
+// Makes room for the strip: the template's controls move down under it, and a
+// dialog that keeps its own size grows by the strip.
+void MakeRoomForStrip(HWND dialog, bool grow)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(child, nullptr, r.left, r.top + TitleStripHeight, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (grow) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + TitleStripHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HWND CreateDoneButton(HWND dialog)
+{
+    return CreateWindowExW(0, L"button", L"ok", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
+                           DoneButtonWidth, DoneButtonHeight, dialog,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
+// At the right end of the strip, whatever size the dialog has now.
+void PlaceDoneButton(HWND dialog, HWND done)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    SetWindowPos(done, HWND_TOP, client.right - DoneButtonMargin - DoneButtonWidth,
+                 (TitleStripHeight - DoneButtonHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// The dialog's procedure is wrapped once, whatever SHInitDialog is asked later.
+ShellDialog* AttachShell(HWND dialog)
+{
+    if (ShellDialog* shell = ShellDialogOf(dialog))
+        return shell;
+    auto shell = std::make_unique<ShellDialog>();
+    shell->font = CreateStripFont();
+    if (!SetPropW(dialog, ShellDialogProperty, shell.get()))
+        return nullptr;
+    RememberTemplateImages(dialog, *shell);
+    shell->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShellDialogProc)));
+    return shell.release();
+}
+
+}  // namespace
+
+BOOL SHInitDialog(SHINITDLGINFO* pshidi)
+{
+    if (!pshidi || !(pshidi->dwMask & SHIDIM_FLAGS) || !IsWindow(pshidi->hDlg)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HWND dialog = pshidi->hDlg;
+    ShellDialog* shell = AttachShell(dialog);
+    if (!shell)
+        return FALSE;
+
+    ClipLikeHandheld(dialog);
+    const bool fullScreen = (pshidi->dwFlags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) != 0;
+    if (fullScreen)
+        SizeToScreenAboveMenuBar(dialog);
+    if ((pshidi->dwFlags & SHIDIF_DONEBUTTON) && !shell->done) {
+        MakeRoomForStrip(dialog, !fullScreen);
+        shell->done = CreateDoneButton(dialog);
+        if (!shell->done)
+            return FALSE;
+    }
+    if (shell->done)
+        PlaceDoneButton(dialog, shell->done);
+    InvalidateRect(dialog, nullptr, TRUE);
+    return TRUE;
+}
