@@ -364,13 +364,19 @@ TEST_F(DialogsTest, TheNextClearObeysTheNewOption)
     EXPECT_EQ(device.Count(), 1u);
 }
 
+// A tap whose position travels with the events, so it cannot race a cursor move.
 void TapScreen(POINT point)
 {
-    SetCursorPos(point.x, point.y);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT tap[2] = {};
-    tap[0].type = tap[1].type = INPUT_MOUSE;
-    tap[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    tap[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& input : tap) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (point.x * 65536 + width - 1) / width;
+        input.mi.dy = (point.y * 65536 + height - 1) / height;
+    }
+    tap[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    tap[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(2, tap, sizeof tap[0]);
 }
 
