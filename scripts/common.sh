@@ -136,14 +136,6 @@ close_program() {
 
 # screenshot FILE: the whole 240 x 320 screen as PNG.
 screenshot() {
-  xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$1"
-}
-
-# ensure_demo_store BUILD: a device whose store was never written gets the
-# demo set, so a first run shows something worth looking at.
-ensure_demo_store() {
-  local build=$1
-  if [ ! -f "$WINEPREFIX/drive_c/windows/notifications.txt" ]; then
-    (unset DISPLAY; wine "$build/notifyctl.exe" demo </dev/null >/dev/null; wineserver -w)
-  fi
+  # xwd shows Wine dialogs black under Xvfb; ImageMagick's import does not.
+  import -display "$DISPLAY" -window root "$1"
 }

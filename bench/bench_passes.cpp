@@ -1,0 +1,285 @@
+// Times every pass of the program on stores of growing size, each on the real
+// program code with the real main window, next to the floor of the same run:
+// N reads of the notification records alone.
+//
+//   bench_passes [--quick] [--runs N] [--sizes 100,300,...] [--json FILE]
+//
+// Message boxes (the warning at 300 entries, the Log confirmation) are
+// answered at once and the time they were up is left out.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "eventlist/event_pass.h"
+#include "notify/notification_record.h"
+#include "platform/notify_store.h"
+#include "resources/resource.h"
+#include "settings/settings_store.h"
+#include "tests/support/test_device.h"
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Answers every message box and adds up how long boxes were up.
+double BoxSeconds = 0;
+double BoxShownAt = 0;
+HWND OpenBox = nullptr;
+
+LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = reinterpret_cast<HWND>(wParam);
+    WCHAR cls[16] = {};
+    if (code == HCBT_ACTIVATE && GetClassNameW(window, cls, 16) && !lstrcmpW(cls, L"#32770") &&
+        GetDlgItem(window, IDOK) && !GetDlgItem(window, IDC_PROGRESS_BAR) && window != OpenBox) {
+        OpenBox = window;
+        BoxShownAt = Now();
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    } else if (code == HCBT_DESTROYWND && window == OpenBox) {
+        BoxSeconds += Now() - BoxShownAt;
+        OpenBox = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::wstring Text(const wchar_t* format, int a, int b = 0)
+{
+    WCHAR buffer[256];
+    wsprintfW(buffer, format, a, b);
+    return buffer;
+}
+
+HANDLE AddEntry(const wchar_t* app, const wchar_t* args, DWORD type, DWORD event, const wchar_t* title,
+                const wchar_t* text)
+{
+    std::wstring a = app, g = args;
+    CE_NOTIFICATION_TRIGGER trigger = {};
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = type;
+    trigger.dwEvent = event;
+    trigger.lpszApplication = a.data();
+    trigger.lpszArguments = g.data();
+    GetLocalTime(&trigger.stStartTime);
+    trigger.stEndTime = trigger.stStartTime;
+    std::wstring t = title ? title : L"", x = text ? text : L"";
+    CE_USER_NOTIFICATION user = {};
+    user.ActionFlags = PUN_DIALOG | PUN_SOUND;
+    user.pwszDialogTitle = t.data();
+    user.pwszDialogText = x.data();
+    return CeSetUserNotificationEx(nullptr, &trigger, title ? &user : nullptr);
+}
+
+// A realistic mix: reminders with dialogs and long arguments, timed alarms,
+// event launches, and about a third of the store repeating earlier entries.
+void FillStore(int n)
+{
+    const int unique = n - n / 3;
+    for (int i = 0; i < n; ++i) {
+        const int k = i < unique ? i : (i * 7) % unique;   // later entries repeat earlier ones
+        switch (k % 4) {
+        case 0:
+            AddEntry(L"\\Windows\\calendar.exe",
+                     Text(L"AppRunAtTime /reminder %d /series weekly-team-meeting-room-4b-"
+                          L"with-the-long-argument-list-that-reminders-carry", k).c_str(),
+                     CNT_TIME, 0, Text(L"Meeting %d", k).c_str(),
+                     Text(L"Room 4B\nBring the figures for week %d", k).c_str());
+            break;
+        case 1:
+            AddEntry(Text(L"\\Program Files\\Tools\\app%d.exe", k).c_str(), L"AppRunAfterWakeup",
+                     CNT_EVENT, NOTIFICATION_EVENT_WAKEUP, nullptr, nullptr);
+            break;
+        case 2:
+            AddEntry(L"\\Windows\\clock.exe", Text(L"AppRunAtTime alarm-%d", k).c_str(), CNT_TIME, 0,
+                     Text(L"Alarm %d", k).c_str(), L"Wake up");
+            break;
+        default:
+            AddEntry(Text(L"\\Windows\\sync%d.exe", k).c_str(), L"AppRunAfterSync", CNT_EVENT,
+                     NOTIFICATION_EVENT_SYNC_END, nullptr, nullptr);
+            break;
+        }
+    }
+}
+
+struct Figure {
+    std::string pass;
+    int n;
+    std::vector<double> seconds;
+    double floor;   // median of N record reads in the same run
+};
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double ReadAllRecords()
+{
+    DWORD count = 0;
+    CeGetUserNotificationHandles(nullptr, 0, &count);
+    std::vector<HANDLE> handles(count);
+    DWORD got = 0;
+    CeGetUserNotificationHandles(handles.data(), count, &got);
+    NotificationRecord record;
+    const double start = Now();
+    for (DWORD i = 0; i < got; ++i)
+        ReadNotificationRecord(handles[i], &record);
+    return Now() - start;
+}
+
+double Timed(const std::function<void()>& work)
+{
+    BoxSeconds = 0;
+    const double start = Now();
+    work();
+    return Now() - start - BoxSeconds;
+}
+
+SIZE_T PeakMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<int> sizes = { 100, 300, 1000, 3000 };
+    int runs = 5;
+    std::string json;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--quick") {
+            sizes = { 100, 300, 1000 };
+            runs = 3;
+        } else if (arg == "--runs" && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
+        } else if (arg == "--sizes" && i + 1 < argc) {
+            sizes.clear();
+            for (char* p = argv[++i]; *p;) {
+                sizes.push_back(static_cast<int>(std::strtol(p, &p, 10)));
+                if (*p == ',')
+                    ++p;
+            }
+        } else if (arg == "--json" && i + 1 < argc) {
+            json = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: bench_passes [--quick] [--runs N] [--sizes A,B,...] [--json FILE]\n");
+            return 2;
+        }
+    }
+
+    HHOOK hook = SetWindowsHookExW(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterMainClass(instance);
+
+    std::vector<Figure> figures;
+    std::vector<std::pair<int, SIZE_T>> peaks;
+    for (int n : sizes) {
+        TestDevice device;
+        const std::wstring base = device.Folder() + L"\\base.txt";
+        NotifyStoreUsePath(base);
+        FillStore(n);
+        const std::wstring work = device.Folder() + L"\\work.txt";
+        auto freshStore = [&] {
+            CopyFileW(base.c_str(), work.c_str(), FALSE);
+            NotifyStoreUsePath(work);
+        };
+        freshStore();
+        CreateMainWindow(instance, SW_SHOW);
+        PumpMessages();
+
+        Figure load{ "first load", n, {}, 0 }, count{ "count", n, {}, 0 },
+            refresh{ "refresh", n, {}, 0 }, log{ "log", n, {}, 0 }, clear{ "clear", n, {}, 0 };
+        std::vector<double> floors;
+        for (int r = 0; r < runs; ++r) {
+            freshStore();
+            floors.push_back(ReadAllRecords());
+            load.seconds.push_back(Timed([] { EventPass(Load); }));
+            count.seconds.push_back(Timed([] { CountNotifications(); }));
+            refresh.seconds.push_back(Timed([] {
+                SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+            }));
+            DeleteFileW(device.LogPath().c_str());
+            log.seconds.push_back(Timed([] {
+                SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(IDC_LOG, 0), 0);
+            }));
+            RemoveDuplicates = 1;
+            RemoveScriptEvents = 1;
+            clear.seconds.push_back(Timed([] {
+                SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(IDC_CLEAR, 0), 0);
+            }));
+            PumpMessages();
+        }
+        const double floor = Median(floors);
+        for (Figure* f : { &load, &count, &refresh, &log, &clear }) {
+            f->floor = floor;
+            figures.push_back(*f);
+        }
+        DestroyWindow(MainWindow);
+        PumpMessages();
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        peaks.emplace_back(n, PeakMemory());
+    }
+    UnhookWindowsHookEx(hook);
+
+    std::printf("%-11s %6s %10s %10s %10s %10s %9s\n", "pass", "N", "median s", "min s", "max s",
+                "floor s", "x floor");
+    for (const Figure& f : figures) {
+        const double median = Median(f.seconds);
+        std::printf("%-11s %6d %10.4f %10.4f %10.4f %10.4f %9.1f\n", f.pass.c_str(), f.n, median,
+                    *std::min_element(f.seconds.begin(), f.seconds.end()),
+                    *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor,
+                    f.floor > 0 ? median / f.floor : 0.0);
+    }
+    for (const auto& [n, peak] : peaks)
+        std::printf("peak memory after N = %d: %.1f MB\n", n, peak / (1024.0 * 1024.0));
+
+    if (!json.empty()) {
+        FILE* out = std::fopen(json.c_str(), "w");
+        if (!out) {
+            std::fprintf(stderr, "bench_passes: cannot write %s\n", json.c_str());
+            return 3;
+        }
+        std::fprintf(out, "{\n  \"runs\": %d,\n  \"figures\": [\n", runs);
+        for (size_t i = 0; i < figures.size(); ++i) {
+            const Figure& f = figures[i];
+            std::fprintf(out,
+                         "    {\"pass\": \"%s\", \"n\": %d, \"median\": %.6f, \"min\": %.6f, "
+                         "\"max\": %.6f, \"floor\": %.6f}%s\n",
+                         f.pass.c_str(), f.n, Median(f.seconds),
+                         *std::min_element(f.seconds.begin(), f.seconds.end()),
+                         *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor,
+                         i + 1 < figures.size() ? "," : "");
+        }
+        std::fprintf(out, "  ],\n  \"peak_memory_bytes\": {");
+        for (size_t i = 0; i < peaks.size(); ++i)
+            std::fprintf(out, "%s\"%d\": %lu", i ? ", " : "", peaks[i].first,
+                         static_cast<unsigned long>(peaks[i].second));
+        std::fprintf(out, "}\n}\n");
+        std::fclose(out);
+    }
+    return 0;
+}
