@@ -158,22 +158,34 @@ void ClearLaterCopies(const HANDLE* handles, int* cleared, DWORD got)
     }
 }
 
-// The database is listed afresh, so entries the rules cleared take no part.
-const Failure* ClearDuplicates()
+// Counts and lists the database into handles; got is never above the count.
+// The failure to report, or null.
+const Failure* ListHandles(const Failure* countFailed, const Failure* noneFound,
+                           std::unique_ptr<HANDLE[]>& handles, DWORD& got)
 {
     DWORD n = 0;
     if (!CeGetUserNotificationHandles(nullptr, 0, &n))
-        return &SecondCountFailed;
+        return countFailed;
     if (n == 0)
-        return &NoEvents;
-    std::unique_ptr<HANDLE[]> handles = AllocateArray<HANDLE>(n);
+        return noneFound;
+    handles = AllocateArray<HANDLE>(n);
     if (!handles)
         return &NoHandleMemory;
-    DWORD got = 0;
+    got = 0;
     if (!CeGetUserNotificationHandles(handles.get(), n, &got))
         return &ListingFailed;
     if (got > n)
         got = n;
+    return nullptr;
+}
+
+// The database is listed afresh, so entries the rules cleared take no part.
+const Failure* ClearDuplicates()
+{
+    std::unique_ptr<HANDLE[]> handles;
+    DWORD got = 0;
+    if (const Failure* failure = ListHandles(&SecondCountFailed, &NoEvents, handles, got))
+        return failure;
     // An empty listing gives an empty array, which is no failure.
     std::unique_ptr<int[]> cleared = AllocateArray<int>(got);
     if (!cleared)
@@ -193,19 +205,10 @@ const Failure* ClearDuplicates()
 // list drawn again by the time it returns.
 const Failure* ClearEvents()
 {
-    DWORD n = 0;
-    if (!CeGetUserNotificationHandles(nullptr, 0, &n))
-        return &FirstCountFailed;
-    if (n == 0)
-        return &NoNotifications;
-    std::unique_ptr<HANDLE[]> handles = AllocateArray<HANDLE>(n);
-    if (!handles)
-        return &NoHandleMemory;
+    std::unique_ptr<HANDLE[]> handles;
     DWORD got = 0;
-    if (!CeGetUserNotificationHandles(handles.get(), n, &got))
-        return &ListingFailed;
-    if (got > n)
-        got = n;
+    if (const Failure* failure = ListHandles(&FirstCountFailed, &NoNotifications, handles, got))
+        return failure;
 
     OpenProgress(L"Clearing specific events", got);
     ListDrawingOff drawingOff(EventListWindow);
