@@ -65,18 +65,49 @@ void KeepBarsAbove()
     }
 }
 
-// After every message the thread is sent or takes from its queue.
+// Only messages that come with a change of stacking or activation matter. The
+// check has to stay this cheap: the hooks see every message of the thread,
+// and a pass that fills the list sends it tens of thousands.
+bool MayChangeStacking(UINT message)
+{
+    switch (message) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+    case WM_SHOWWINDOW:
+    case WM_NCPAINT:   // Wine can raise a window being shown after telling it so
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Taps and keys reach the thread posted; the window manager may have raised a
+// window for them before the thread's own windows are told anything.
+bool MayRaiseAWindow(UINT message)
+{
+    return (message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK)
+        || (message >= WM_NCLBUTTONDOWN && message <= WM_NCMBUTTONDBLCLK)
+        || message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+}
+
+// After a message the thread was sent.
 LRESULT CALLBACK AfterSentMessage(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION)
+    if (code == HC_ACTION && MayChangeStacking(reinterpret_cast<const CWPRETSTRUCT*>(lParam)->message))
         KeepBarsAbove();
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// As the thread takes a message from its queue.
 LRESULT CALLBACK OnTakenMessage(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == PM_REMOVE)
-        KeepBarsAbove();
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const UINT message = reinterpret_cast<const MSG*>(lParam)->message;
+        if (MayChangeStacking(message) || MayRaiseAWindow(message))
+            KeepBarsAbove();
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
