@@ -197,6 +197,8 @@ int main(int argc, char** argv)
     std::vector<Figure> figures;
     std::vector<std::pair<int, SIZE_T>> peaks;
     for (int n : sizes) {
+        std::fprintf(stderr, "N = %d: %d runs...", n, runs);
+        const double sizeStart = Now();
         TestDevice device;
         const std::wstring base = device.Folder() + L"\\base.txt";
         NotifyStoreUsePath(base);
@@ -242,6 +244,7 @@ int main(int argc, char** argv)
         MSG quit;
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         peaks.emplace_back(n, PeakMemory());
+        std::fprintf(stderr, " %.1f s\n", Now() - sizeStart);
     }
     UnhookWindowsHookEx(hook);
 

@@ -42,94 +42,79 @@ struct MenuBar {
     bool ownedByWindow = false;  // the window deletes this at WM_NCDESTROY
 };
 
-// The bars of this thread, and the hooks that keep each one directly above the
-// window that owns it. On the desktop an owner can end up above its bar: the
-// bar is made before the program's window is first shown, Wine raises an
-// activated window without the windows it owns, and the stacking can change
-// without the owner being sent any message about it.
+// On the desktop an owner can end up above its bar: the bar is made before the
+// program's window is first shown, and Wine raises an activated or shown window
+// without the windows it owns, sometimes without telling the owner anything.
+// So each bar puts itself back directly above its owner (a) after each of the
+// owner's messages that can come with a change of stacking, seen through a
+// subclass of the owner, and (b) whenever the thread takes a message from its
+// queue. Neither sees the messages sent to other windows, so a pass that sends
+// the list tens of thousands of messages pays nothing for the bar.
 thread_local std::vector<HWND> BarsOfThread;
-thread_local HHOOK SentWatch = nullptr;
-thread_local HHOOK PostedWatch = nullptr;
+thread_local HHOOK QueueWatch = nullptr;
 
-void KeepBarsAbove()
+void KeepAbove(HWND bar, HWND owner)
 {
-    for (HWND bar : BarsOfThread) {
-        HWND owner = GetWindow(bar, GW_OWNER);
-        if (!owner)
-            continue;
-        HWND above = GetWindow(owner, GW_HWNDPREV);
-        if (above == bar)
-            continue;
-        SetWindowPos(bar, above ? above : HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    }
+    HWND above = GetWindow(owner, GW_HWNDPREV);
+    if (above == bar)
+        return;
+    SetWindowPos(bar, above ? above : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-// Only messages that come with a change of stacking or activation matter. The
-// check has to stay this cheap: the hooks see every message of the thread,
-// and a pass that fills the list sends it tens of thousands.
 bool MayChangeStacking(UINT message)
 {
     switch (message) {
     case WM_WINDOWPOSCHANGED:
     case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
     case WM_NCACTIVATE:
     case WM_SHOWWINDOW:
-    case WM_NCPAINT:   // Wine can raise a window being shown after telling it so
+    case WM_NCPAINT:
         return true;
     default:
         return false;
     }
 }
 
-// Taps and keys reach the thread posted; the window manager may have raised a
-// window for them before the thread's own windows are told anything.
-bool MayRaiseAWindow(UINT message)
+// Each bar watches its owner under its own handle as the subclass id.
+LRESULT CALLBACK OwnerWatch(HWND owner, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR barWindow,
+                            DWORD_PTR)
 {
-    return (message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK)
-        || (message >= WM_NCLBUTTONDOWN && message <= WM_NCMBUTTONDBLCLK)
-        || message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    const LRESULT result = DefSubclassProc(owner, message, wParam, lParam);
+    HWND bar = reinterpret_cast<HWND>(barWindow);
+    if (MayChangeStacking(message) && IsWindow(bar))
+        KeepAbove(bar, owner);
+    return result;
 }
 
-// After a message the thread was sent.
-LRESULT CALLBACK AfterSentMessage(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HC_ACTION && MayChangeStacking(reinterpret_cast<const CWPRETSTRUCT*>(lParam)->message))
-        KeepBarsAbove();
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// As the thread takes a message from its queue.
 LRESULT CALLBACK OnTakenMessage(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
-        const UINT message = reinterpret_cast<const MSG*>(lParam)->message;
-        if (MayChangeStacking(message) || MayRaiseAWindow(message))
-            KeepBarsAbove();
+        for (HWND bar : BarsOfThread) {
+            if (HWND owner = GetWindow(bar, GW_OWNER))
+                KeepAbove(bar, owner);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void WatchOwnerOf(HWND bar)
 {
+    if (HWND owner = GetWindow(bar, GW_OWNER))
+        SetWindowSubclass(owner, OwnerWatch, reinterpret_cast<UINT_PTR>(bar), 0);
     BarsOfThread.push_back(bar);
-    const DWORD thread = GetCurrentThreadId();
-    if (!SentWatch)
-        SentWatch = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterSentMessage, nullptr, thread);
-    if (!PostedWatch)
-        PostedWatch = SetWindowsHookExW(WH_GETMESSAGE, OnTakenMessage, nullptr, thread);
+    if (!QueueWatch)
+        QueueWatch = SetWindowsHookExW(WH_GETMESSAGE, OnTakenMessage, nullptr, GetCurrentThreadId());
 }
 
 void StopWatching(HWND bar)
 {
+    if (HWND owner = GetWindow(bar, GW_OWNER))
+        RemoveWindowSubclass(owner, OwnerWatch, reinterpret_cast<UINT_PTR>(bar));
     BarsOfThread.erase(std::remove(BarsOfThread.begin(), BarsOfThread.end(), bar), BarsOfThread.end());
-    if (!BarsOfThread.empty())
-        return;
-    for (HHOOK* hook : { &SentWatch, &PostedWatch }) {
-        if (*hook)
-            UnhookWindowsHookEx(*hook);
-        *hook = nullptr;
+    if (BarsOfThread.empty() && QueueWatch) {
+        UnhookWindowsHookEx(QueueWatch);
+        QueueWatch = nullptr;
     }
 }
 
@@ -527,7 +512,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
     WatchOwnerOf(window);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    KeepBarsAbove();
+    KeepAbove(window, pmbi->hwndParent);
     pmbi->hwndMB = window;
     return TRUE;
 }
