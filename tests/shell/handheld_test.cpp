@@ -5,7 +5,7 @@
 #include "app/main_window.h"
 #include "platform/handheld.h"
 #include "resources/resource.h"
-#include "tests/shell/stylus.h"
+#include "tests/support/stylus.h"
 #include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 

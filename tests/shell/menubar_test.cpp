@@ -13,7 +13,7 @@
 #include "platform/handheld.h"
 #include "platform/shell_menubar.h"
 #include "resources/resource.h"
-#include "tests/shell/stylus.h"
+#include "tests/support/stylus.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_device.h"
 

@@ -7,7 +7,7 @@
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
 #include "resources/resource.h"
-#include "tests/shell/stylus.h"
+#include "tests/support/stylus.h"
 #include "tests/support/test_device.h"
 
 namespace {

@@ -1,4 +1,6 @@
-#include "tests/shell/stylus.h"
+#include "tests/support/stylus.h"
+
+#include <gtest/gtest.h>
 
 #include "tests/support/test_device.h"
 
@@ -16,6 +18,42 @@ INPUT StylusAt(POINT screen, DWORD flags)
     input.mi.dy = (screen.y * 65536 + height - 1) / height;
     input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     return input;
+}
+
+// Absolute input is in 1/65536ths of the screen: aim at the pixel's centre.
+// Under Wine the X server's own pointer events can arrive late and put the
+// cursor back where it was, so the move is repeated until it holds.
+void MoveTo(POINT screen)
+{
+    const LONG cx = GetSystemMetrics(SM_CXSCREEN);
+    const LONG cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * cx);
+    input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * cy);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    int steady = 0;
+    for (int attempt = 0; attempt < 40 && steady < 3; ++attempt) {
+        POINT now = {};
+        GetCursorPos(&now);
+        if (now.x == screen.x && now.y == screen.y) {
+            ++steady;
+        } else {
+            steady = 0;
+            SendInput(1, &input, sizeof input);
+        }
+        PumpMessagesFor(15);
+    }
+    if (steady < 3)
+        ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
+}
+
+void SendButton(DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
 }
 
 }  // namespace
@@ -39,6 +77,26 @@ void SlideTap(POINT down, POINT up)
     INPUT release = StylusAt(up, MOUSEEVENTF_LEFTUP);
     SendInput(1, &release, sizeof release);
 }
+
+void Stylus::Press(POINT screen)
+{
+    MoveTo(screen);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    down_ = true;
+}
+
+void Stylus::Slide(POINT screen)
+{
+    MoveTo(screen);
+}
+
+void Stylus::Lift()
+{
+    if (down_)
+        SendButton(MOUSEEVENTF_LEFTUP);
+    down_ = false;
+}
+
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

@@ -1,5 +1,5 @@
-// Real input for the shell tests: taps through the system's input queue, and
-// waiting for what they cause.
+// Real input for the tests: taps and holds through the system's input queue,
+// and waiting for what they cause.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +14,23 @@ void SlideTap(POINT down, POINT up);
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 2000);
 // The centre of a rectangle given in a window's client coordinates, on the screen.
 POINT ScreenCentre(HWND window, RECT client);
+
+// The stylus held down (the mouse's left button). A test that ended with the
+// stylus down would leave it down for the next one, so it is lifted at the end.
+class Stylus {
+public:
+    Stylus() = default;
+    ~Stylus() { Lift(); }
+    Stylus(const Stylus&) = delete;
+    Stylus& operator=(const Stylus&) = delete;
+
+    // Moves to the point and puts the stylus down there.
+    void Press(POINT screen);
+    // Moves the stylus that is down to another point.
+    void Slide(POINT screen);
+    void Lift();
+    bool IsDown() const { return down_; }
+
+private:
+    bool down_ = false;
+};

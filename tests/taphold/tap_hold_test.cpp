@@ -13,68 +13,9 @@
 #include "resources/resource.h"
 #include "tests/eventlist/list_rows.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/stylus.h"
 
 namespace {
-
-// The stylus is the mouse's left button, driven through real input. A test
-// that ends with the stylus down would leave it down for the next one.
-class Stylus {
-public:
-    ~Stylus() { Lift(); }
-
-    void Press(POINT screen)
-    {
-        MoveTo(screen);
-        Send(MOUSEEVENTF_LEFTDOWN);
-        down_ = true;
-    }
-
-    void Lift()
-    {
-        if (down_)
-            Send(MOUSEEVENTF_LEFTUP);
-        down_ = false;
-    }
-
-private:
-    // Absolute input is in 1/65536ths of the screen: aim at the pixel's centre.
-    // Under Wine the X server's own pointer events can arrive late and put the
-    // cursor back where it was, so the move is repeated until it holds.
-    static void MoveTo(POINT screen)
-    {
-        const LONG cx = GetSystemMetrics(SM_CXSCREEN);
-        const LONG cy = GetSystemMetrics(SM_CYSCREEN);
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * cx);
-        input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * cy);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        int steady = 0;
-        for (int attempt = 0; attempt < 40 && steady < 3; ++attempt) {
-            POINT now = {};
-            GetCursorPos(&now);
-            if (now.x == screen.x && now.y == screen.y) {
-                ++steady;
-            } else {
-                steady = 0;
-                SendInput(1, &input, sizeof input);
-            }
-            PumpMessagesFor(15);
-        }
-        if (steady < 3)
-            ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
-    }
-
-    static void Send(DWORD flags)
-    {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        SendInput(1, &input, sizeof input);
-    }
-
-    bool down_ = false;
-};
 
 // What the tap-and-hold popup showed, seen from its owner: the main window
 // gets WM_INITMENUPOPUP when the popup opens and WM_ENTERIDLE once it waits
