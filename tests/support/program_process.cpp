@@ -40,13 +40,18 @@ bool ProgramProcess::Start()
     // The child inherits the store's location through the environment.
     WCHAR previous[MAX_PATH] = {};
     const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store_.c_str());
+    SetEnvironmentVariableW(L"TALLYVANE_STORE", store_.empty() ? nullptr : store_.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, folder_.c_str(), &startup, &info_);
     SetEnvironmentVariableW(L"TALLYVANE_STORE", hadPrevious ? previous : nullptr);
     return started != FALSE;
+}
+
+bool ProgramProcess::HasEnded() const
+{
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
 }
 
 HWND ProgramProcess::WaitForWindow(DWORD milliseconds)
@@ -84,5 +89,36 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
     }
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD milliseconds)
+{
+    const std::wstring exe = BuiltProgramPath(name);
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(0);
+
+    WCHAR previous[MAX_PATH] = {};
+    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
+    SetEnvironmentVariableW(L"TALLYVANE_STORE", nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &info);
+    if (hadPrevious)
+        SetEnvironmentVariableW(L"TALLYVANE_STORE", previous);
+    if (!started)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(info.hProcess, &code);
+    } else {
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
     return code;
 }

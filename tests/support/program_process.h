@@ -7,7 +7,9 @@
 
 class ProgramProcess {
 public:
-    // The program will use this store file and start in this folder.
+    // The program will use this store file and start in this folder. An empty
+    // store path leaves the program the device's own store, as a user's start
+    // does (TALLYVANE_STORE is kept from it).
     ProgramProcess(std::wstring storePath, std::wstring workFolder);
     ~ProgramProcess();   // ends the process if it still runs
     ProgramProcess(const ProgramProcess&) = delete;
@@ -20,6 +22,8 @@ public:
     // Returns the exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD milliseconds);
     DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    bool HasEnded() const;
 
 private:
     std::wstring store_;
@@ -29,3 +33,9 @@ private:
 
 // A program built beside the test programs (Tallyvane.exe, notifyctl.exe...).
 std::wstring BuiltProgramPath(const wchar_t* name);
+
+// Runs a program built beside the test programs with these arguments (already
+// quoted as needed) in the device's own settings (no TALLYVANE_STORE) and
+// waits for it. Returns its exit code, or STILL_ACTIVE when it did not end in
+// time (it is then ended).
+DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD milliseconds);
