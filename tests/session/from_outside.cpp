@@ -1,0 +1,255 @@
+#include "tests/session/from_outside.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/support/stylus.h"
+
+namespace {
+
+struct Search {
+    DWORD process;
+    const std::function<bool(HWND)>* is;
+    HWND found;
+};
+
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window) || !(*search->is)(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+bool HasChild(HWND window, int id)
+{
+    return GetDlgItem(window, id) != nullptr;
+}
+
+// The program's own dialogs: Settings, About, the progress window.
+bool IsProgramDialog(HWND window)
+{
+    return HasChild(window, IDC_REMOVE_DUPLICATES) || HasChild(window, IDC_ABOUT_NAME) ||
+           HasChild(window, IDC_PROGRESS_BAR);
+}
+
+bool IsDialogClass(HWND window)
+{
+    return ClassOf(window) == L"#32770";
+}
+
+}  // namespace
+
+HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is)
+{
+    Search search = { process, &is, nullptr };
+    EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND OpenMessageBox(DWORD process)
+{
+    return FindTopLevel(process, [](HWND window) {
+        return IsDialogClass(window) && !IsProgramDialog(window) &&
+               (HasChild(window, IDOK) || HasChild(window, IDYES));
+    });
+}
+
+HWND OpenSettingsDialog(DWORD process)
+{
+    return FindTopLevel(process, [](HWND window) {
+        return IsDialogClass(window) && HasChild(window, IDC_REMOVE_DUPLICATES) &&
+               HasChild(window, IDC_REMOVE_SCRIPT);
+    });
+}
+
+HWND OpenPopupMenu(DWORD process)
+{
+    return FindTopLevel(process, [](HWND window) { return ClassOf(window) == L"#32768"; });
+}
+
+HWND MenuBarOf(DWORD process, HWND mainWindow)
+{
+    return FindTopLevel(process, [mainWindow](HWND window) {
+        return ClassOf(window) == L"menu_worker" && GetWindow(window, GW_OWNER) == mainWindow;
+    });
+}
+
+std::wstring TextOf(HWND window)
+{
+    WCHAR text[1024] = {};
+    GetWindowTextW(window, text, ARRAYSIZE(text));
+    return text;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    WCHAR name[64] = {};
+    GetClassNameW(window, name, ARRAYSIZE(name));
+    return name;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    std::wstring text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0)
+            continue;
+        const std::wstring candidate = TextOf(child);
+        if (candidate.size() > text.size())
+            text = candidate;
+    }
+    return text;
+}
+
+RECT ScreenRectOf(HWND window)
+{
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+POINT CentreOf(const RECT& r)
+{
+    return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+}
+
+void TapWindow(HWND window)
+{
+    TapAt(CentreOf(ScreenRectOf(window)));
+}
+
+void PressKey(WORD virtualKey)
+{
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = virtualKey;
+        key.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+}
+
+bool Responds(HWND window, DWORD milliseconds)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
+}
+
+RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+{
+}
+
+RemoteMemory::~RemoteMemory()
+{
+    if (address_)
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+LPARAM RemoteMemory::At(SIZE_T offset) const
+{
+    return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset);
+}
+
+bool RemoteMemory::Write(SIZE_T offset, const void* data, SIZE_T size) const
+{
+    SIZE_T done = 0;
+    return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+           done == size;
+}
+
+bool RemoteMemory::Read(SIZE_T offset, void* data, SIZE_T size) const
+{
+    SIZE_T done = 0;
+    return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+           done == size;
+}
+
+OutsideList::OutsideList(HANDLE process, HWND list) : process_(process), list_(list) {}
+
+int OutsideList::Count() const
+{
+    return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int OutsideList::SelectionMark() const
+{
+    return static_cast<int>(SendMessageW(list_, LVM_GETSELECTIONMARK, 0, 0));
+}
+
+bool OutsideList::RowOnScreen(int row, RECT* rect) const
+{
+    RemoteMemory memory(process_, sizeof(RECT));
+    RECT r = { LVIR_BOUNDS, 0, 0, 0 };
+    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(list_, LVM_GETITEMRECT, row, memory.At()) ||
+        !memory.Read(0, &r, sizeof r))
+        return false;
+    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    *rect = r;
+    return true;
+}
+
+RECT OutsideList::RowArea() const
+{
+    RECT area = {};
+    GetClientRect(list_, &area);
+    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
+    if (header && IsWindowVisible(header))
+        area.top = ScreenRectOf(header).bottom;
+    return area;
+}
+
+std::wstring OutsideList::Cell(int row, int column) const
+{
+    constexpr int Capacity = 256;
+    RemoteMemory memory(process_, sizeof(LVITEMW) + Capacity * sizeof(WCHAR));
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<LPWSTR>(memory.At(sizeof(LVITEMW)));
+    item.cchTextMax = Capacity;
+    std::vector<WCHAR> text(Capacity + 1, 0);
+    if (!memory.Write(0, &item, sizeof item))
+        return L"(unreadable)";
+    SendMessageW(list_, LVM_GETITEMTEXTW, row, memory.At());
+    if (!memory.Read(sizeof(LVITEMW), text.data(), Capacity * sizeof(WCHAR)))
+        return L"(unreadable)";
+    return text.data();
+}
+
+LPARAM OutsideList::ItemData(int row) const
+{
+    RemoteMemory memory(process_, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!memory.Write(0, &item, sizeof item) || !SendMessageW(list_, LVM_GETITEMW, 0, memory.At()) ||
+        !memory.Read(0, &item, sizeof item))
+        return 0;
+    return item.lParam;
+}
+
+int MenuBarButtonCount(HWND bar)
+{
+    return static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+}
+
+bool MenuBarButtonOnScreen(HANDLE process, HWND bar, int index, RECT* rect)
+{
+    RemoteMemory memory(process, sizeof(RECT));
+    RECT r = {};
+    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(bar, TB_GETITEMRECT, index, memory.At()) ||
+        !memory.Read(0, &r, sizeof r))
+        return false;
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    *rect = r;
+    return true;
+}

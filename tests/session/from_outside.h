@@ -1,0 +1,78 @@
+// The running program's windows as another program on the device finds and
+// works them: by class, owner and place on the screen, with real taps and
+// keys. A control's state is only read, with messages that ask; where such a
+// message needs a buffer, the buffer is put in the program's own memory.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The first visible top-level window of the process for which `is` holds.
+HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is);
+
+// The windows the program opens, each found by what only it has.
+HWND OpenMessageBox(DWORD process);
+HWND OpenSettingsDialog(DWORD process);
+HWND OpenPopupMenu(DWORD process);
+HWND MenuBarOf(DWORD process, HWND mainWindow);
+
+std::wstring TextOf(HWND window);
+std::wstring ClassOf(HWND window);
+// The message of a message box: its longest static text.
+std::wstring MessageBoxText(HWND box);
+
+RECT ScreenRectOf(HWND window);
+POINT CentreOf(const RECT& r);
+// A quick tap at the centre of a window (a button, a check box).
+void TapWindow(HWND window);
+// A key pressed and released, as on the device's keyboard.
+void PressKey(WORD virtualKey);
+
+// Whether the window's thread takes messages again within the time: its
+// handler has ended, or it waits in a modal loop (a box, a menu).
+bool Responds(HWND window, DWORD milliseconds);
+
+// A piece of the program's memory for the answer of a message.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, SIZE_T size);
+    ~RemoteMemory();
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    bool Valid() const { return address_ != nullptr; }
+    LPARAM At(SIZE_T offset = 0) const;
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const;
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const;
+
+private:
+    HANDLE process_;
+    void* address_ = nullptr;
+};
+
+// The program's event list, read from outside.
+class OutsideList {
+public:
+    OutsideList(HANDLE process, HWND list);
+
+    HWND Window() const { return list_; }
+    int Count() const;
+    int SelectionMark() const;
+    // A row's rectangle on the screen (the whole row, beyond the screen's edge too).
+    bool RowOnScreen(int row, RECT* rect) const;
+    // The part of the screen where rows show: the list's client area under its header.
+    RECT RowArea() const;
+    std::wstring Cell(int row, int column) const;
+    // The row's item data (the notification handle), or 0.
+    LPARAM ItemData(int row) const;
+
+private:
+    HANDLE process_;
+    HWND list_;
+};
+
+// The menu bar's buttons, read from outside.
+int MenuBarButtonCount(HWND bar);
+bool MenuBarButtonOnScreen(HANDLE process, HWND bar, int index, RECT* rect);

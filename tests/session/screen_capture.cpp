@@ -1,0 +1,193 @@
+#include "tests/session/screen_capture.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "tests/support/test_device.h"
+
+namespace {
+
+constexpr DWORD CaptureTimeout = 15000;
+
+using UnixNameOf = char*(CDECL*)(const WCHAR*);
+using DosNameOf = WCHAR*(CDECL*)(const char*);
+
+template <typename Function>
+Function WineExport(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+std::wstring DosPath(const char* unixPath)
+{
+    auto dosNameOf = WineExport<DosNameOf>("wine_get_dos_file_name");
+    WCHAR* name = dosNameOf ? dosNameOf(unixPath) : nullptr;
+    if (!name)
+        return L"";
+    std::wstring path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// A path as one word of the shell's command line.
+std::string ShellWord(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+bool SkipSpaceAndComments(const std::string& bytes, size_t* at)
+{
+    while (*at < bytes.size()) {
+        if (bytes[*at] == '#') {
+            while (*at < bytes.size() && bytes[*at] != '\n')
+                ++*at;
+        } else if (isspace(static_cast<unsigned char>(bytes[*at]))) {
+            ++*at;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadNumber(const std::string& bytes, size_t* at, int* value)
+{
+    if (!SkipSpaceAndComments(bytes, at) || !isdigit(static_cast<unsigned char>(bytes[*at])))
+        return false;
+    *value = 0;
+    while (*at < bytes.size() && isdigit(static_cast<unsigned char>(bytes[*at])) && *value < 100000)
+        *value = *value * 10 + (bytes[(*at)++] - '0');
+    return true;
+}
+
+struct CaptureFiles {
+    std::wstring picture, errors, done;
+    ~CaptureFiles()
+    {
+        for (const std::wstring* path : { &picture, &errors, &done })
+            DeleteFileW(path->c_str());
+    }
+};
+
+std::wstring TemporaryName(const wchar_t* suffix)
+{
+    static unsigned counter = 0;
+    WCHAR folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    WCHAR name[80];
+    wsprintfW(name, L"tallyvane-shot-%lu-%u%s", GetCurrentProcessId(), ++counter, suffix);
+    return std::wstring(folder) + name;
+}
+
+}  // namespace
+
+COLORREF Screenshot::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return RGB(255, 255, 255);
+    return pixels_[static_cast<size_t>(y) * width_ + x];
+}
+
+bool Screenshot::LoadPpm(const std::string& bytes)
+{
+    if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '6')
+        return false;
+    size_t at = 2;
+    int width = 0, height = 0, maximum = 0;
+    if (!ReadNumber(bytes, &at, &width) || !ReadNumber(bytes, &at, &height) ||
+        !ReadNumber(bytes, &at, &maximum) || maximum != 255 || width <= 0 || height <= 0)
+        return false;
+    ++at;   // the one blank after the header
+    const size_t count = static_cast<size_t>(width) * height;
+    if (bytes.size() < at + 3 * count)
+        return false;
+    pixels_.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at + 3 * i);
+        pixels_[i] = RGB(p[0], p[1], p[2]);
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+std::string UnixPath(const std::wstring& windowsPath)
+{
+    auto unixNameOf = WineExport<UnixNameOf>("wine_get_unix_file_name");
+    char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
+    if (!name)
+        return "";
+    std::string path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+// Wine starts a Unix program like a Windows one but gives no handle to wait
+// on, so the shell leaves a file behind when it is done.
+bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* error)
+{
+    if (!getenv("DISPLAY")) {
+        *error = "no DISPLAY: the screenshots need the X screen the tests run on";
+        return false;
+    }
+    CaptureFiles files;
+    files.picture = TemporaryName(L".ppm");
+    files.errors = TemporaryName(L".err");
+    files.done = TemporaryName(L".done");
+    const std::string picture = UnixPath(files.picture);
+    const std::string errors = UnixPath(files.errors);
+    const std::string done = UnixPath(files.done);
+    const std::string png = pngPath.empty() ? "" : UnixPath(pngPath);
+    const std::wstring shell = DosPath("/bin/sh");
+    if (picture.empty() || shell.empty() || (!pngPath.empty() && png.empty())) {
+        *error = "Wine cannot name the files of the screenshot on the Unix side";
+        return false;
+    }
+
+    std::string steps = "import -window root -depth 8 ppm:" + ShellWord(picture + ".part") + " && mv " +
+                        ShellWord(picture + ".part") + " " + ShellWord(picture);
+    if (!png.empty())
+        steps += " && convert " + ShellWord(picture) + " png:" + ShellWord(png + ".part") + " && mv " +
+                 ShellWord(png + ".part") + " " + ShellWord(png);
+    const std::string script = "{ " + steps + "; } 2>" + ShellWord(errors) + "; echo $? >" +
+                               ShellWord(done + ".part") + "; mv " + ShellWord(done + ".part") + " " +
+                               ShellWord(done);
+    std::wstring commandLine = L"/bin/sh -c \"" + Widen(script) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        *error = "cannot start /bin/sh for the screenshot (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesW(files.done.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > CaptureTimeout) {
+            *error = "no screenshot within 15 s (ImageMagick's import on " + std::string(getenv("DISPLAY")) + ")";
+            return false;
+        }
+        Sleep(10);
+    }
+    const std::string status = ReadFileBytes(files.done);
+    if (atoi(status.c_str()) != 0) {
+        *error = "the screenshot failed: " + ReadFileBytes(files.errors);
+        return false;
+    }
+    if (!shot->LoadPpm(ReadFileBytes(files.picture))) {
+        *error = "the screenshot is not a picture that can be read";
+        return false;
+    }
+    return true;
+}
