@@ -15,25 +15,35 @@ namespace {
 constexpr int CellCapacity = 100;
 using CellText = WCHAR[CellCapacity];
 
+// The cells are read straight from the list view class's own procedure: the
+// marking reads millions of cells on a large store, and SendMessageW would
+// take each read through the system's message dispatch and then through the
+// program's stylus subclass, which only passes it on. The list belongs to this
+// thread, so the read itself is the same either way.
+struct ListCells {
+    HWND list;
+    WNDPROC procedure;
+};
+
 // Only the first 99 characters of a cell take part in the comparison.
-void ReadCell(HWND list, int row, int column, CellText& text)
+void ReadCell(const ListCells& cells, int row, int column, CellText& text)
 {
     text[0] = L'\0';
     LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = CellCapacity;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    CallWindowProcW(cells.procedure, cells.list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     text[CellCapacity - 1] = L'\0';
 }
 
 // Every column is read and compared, even after the first difference.
-bool RowEquals(HWND list, int row, const CellText (&base)[EventColumnCount])
+bool RowEquals(const ListCells& cells, int row, const CellText (&base)[EventColumnCount])
 {
     bool same = true;
     CellText candidate;
     for (int column = 0; column < EventColumnCount; ++column) {
-        ReadCell(list, row, column, candidate);
+        ReadCell(cells, row, column, candidate);
         if (wcscmp(candidate, base[column]) != 0)
             same = false;
     }
@@ -55,15 +65,16 @@ void MarkDuplicates(HWND list)
         return;
     DuplicateFlagCount = count;
 
+    const ListCells cells{ list, reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC)) };
     CellText base[EventColumnCount];
     for (int i = 0; i < count - 1; ++i) {
         // A flagged row's group was already found through its first member.
         if (DuplicateFlags[i] == 1)
             continue;
         for (int column = 0; column < EventColumnCount; ++column)
-            ReadCell(list, i, column, base[column]);
+            ReadCell(cells, i, column, base[column]);
         for (int j = i + 1; j < count; ++j) {
-            if (RowEquals(list, j, base))
+            if (RowEquals(cells, j, base))
                 DuplicateFlags[j] = 1;
         }
     }
