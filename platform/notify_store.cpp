@@ -31,6 +31,7 @@ struct Store {
     FileStamp stamp;
     StoreContents contents;
     std::vector<PackedNotification> packed;    // parallel to contents.entries
+    std::vector<std::string> texts;            // parallel: each entry as the file holds it
     std::unordered_map<DWORD, size_t> index;   // handle to position
 
     std::wstring lastError;
@@ -128,10 +129,13 @@ void Rebuild(Store& s)
 {
     s.packed.clear();
     s.packed.reserve(s.contents.entries.size());
+    s.texts.clear();
+    s.texts.reserve(s.contents.entries.size());
     s.index.clear();
     s.index.reserve(s.contents.entries.size());
     for (size_t i = 0; i < s.contents.entries.size(); ++i) {
         s.packed.push_back(PackNotification(s.contents.entries[i]));
+        s.texts.push_back(FormatEntry(s.contents.entries[i]));
         s.index.emplace(s.contents.entries[i].handle, i);
     }
 }
@@ -180,7 +184,7 @@ bool Fresh(Store& s, bool checkFile)
 bool SaveLocked(Store& s)
 {
     std::wstring error;
-    if (!ReplaceWholeFile(s.path, FormatStore(s.contents), &error)) {
+    if (!ReplaceWholeFile(s.path, FormatStore(s.contents.nextHandle, s.texts), &error)) {
         s.loaded = false;
         return Failed(s, error, ERROR_WRITE_FAULT);
     }
@@ -228,6 +232,7 @@ HANDLE Append(Store& s, StoredNotification entry)
     entry.handle = s.contents.nextHandle++;
     s.index.emplace(entry.handle, s.contents.entries.size());
     s.packed.push_back(PackNotification(entry));
+    s.texts.push_back(FormatEntry(entry));
     s.contents.entries.push_back(std::move(entry));
     return AsHandle(s.contents.entries.back().handle);
 }
@@ -236,6 +241,7 @@ void Replace(Store& s, size_t at, StoredNotification entry)
 {
     entry.handle = s.contents.entries[at].handle;
     s.packed[at] = PackNotification(entry);
+    s.texts[at] = FormatEntry(entry);
     s.contents.entries[at] = std::move(entry);
 }
 
@@ -341,6 +347,7 @@ BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
         const size_t at = *found;
         s.contents.entries.erase(s.contents.entries.begin() + at);
         s.packed.erase(s.packed.begin() + at);
+        s.texts.erase(s.texts.begin() + at);
         s.index.erase(HandleValue(hNotification));
         for (auto& position : s.index) {
             if (position.second > at)
@@ -399,6 +406,7 @@ void NotifyStoreUsePath(const std::wstring& path)
     s.loaded = false;
     s.contents = StoreContents();
     s.packed.clear();
+    s.texts.clear();
     s.index.clear();
     s.lastError.clear();
 }
@@ -440,6 +448,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
         if (replaceAll) {
             s.contents.entries.clear();
             s.packed.clear();
+            s.texts.clear();
             s.index.clear();
         }
         for (const StoredNotification& entry : entries)

@@ -518,17 +518,48 @@ private:
 };
 }  // namespace
 
-std::string FormatStore(const StoreContents& contents)
+namespace {
+
+std::string StoreHeader(DWORD nextHandle)
 {
-    std::string out;
-    out.reserve(64 + contents.entries.size() * 320);
-    out += Magic;
+    std::string out = Magic;
     out += " " + Number(FormatVersion) + "\n";
     out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
-    out += "next-handle " + Number(contents.nextHandle) + "\n\n";
+    out += "next-handle " + Number(nextHandle) + "\n\n";
+    return out;
+}
+
+const char StoreEnd[] = "end-of-store\n";
+
+}  // namespace
+
+std::string FormatStore(const StoreContents& contents)
+{
+    std::string out = StoreHeader(contents.nextHandle);
+    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreEnd);
     for (const StoredNotification& entry : contents.entries)
         AppendEntry(&out, entry);
-    out += "end-of-store\n";
+    out += StoreEnd;
+    return out;
+}
+
+std::string FormatEntry(const StoredNotification& entry)
+{
+    std::string out;
+    AppendEntry(&out, entry);
+    return out;
+}
+
+std::string FormatStore(DWORD nextHandle, const std::vector<std::string>& entryTexts)
+{
+    std::string out = StoreHeader(nextHandle);
+    size_t size = out.size() + sizeof StoreEnd;
+    for (const std::string& text : entryTexts)
+        size += text.size();
+    out.reserve(size);
+    for (const std::string& text : entryTexts)
+        out += text;
+    out += StoreEnd;
     return out;
 }
 

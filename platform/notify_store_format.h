@@ -39,6 +39,11 @@ constexpr DWORD LastHandleValue = 0xFFFFFFFEu;
 
 std::string FormatStore(const StoreContents& contents);
 
+// The same file from each entry's own text, as FormatEntry gives it: a store
+// that keeps those texts writes itself without formatting every entry again.
+std::string FormatEntry(const StoredNotification& entry);
+std::string FormatStore(DWORD nextHandle, const std::vector<std::string>& entryTexts);
+
 // Reads a whole file. On any fault returns false with *error saying where and
 // what ("line 12: unknown field 'colour'") and leaves *contents alone.
 bool ParseStore(const std::string& bytes, StoreContents* contents, std::wstring* error);
