@@ -2,12 +2,17 @@
 // program code with the real main window, next to the floor of the same run:
 // N reads of the notification records alone.
 //
-//   bench_passes [--quick] [--runs N] [--sizes 100,300,...] [--json FILE]
+//   bench_passes [--quick] [--runs N] [--sizes 100,300,...] [--json FILE] [--pieces]
+//
+// --pieces adds where the time of the passes goes: the same work taken apart
+// (progress steps, list rows, duplicate marking, log pieces, store clears),
+// each timed alone once per size.
 //
 // Message boxes (the warning at 300 entries, the Log confirmation) are
 // answered at once and the time they were up is left out.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -18,6 +23,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/progress.h"
+#include "eventlist/duplicates.h"
+#include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
@@ -161,6 +169,93 @@ SIZE_T PeakMemory()
     return counters.PeakWorkingSetSize;
 }
 
+struct Piece {
+    const char* name;
+    int n;
+    double seconds;
+};
+
+std::vector<HANDLE> AllHandles()
+{
+    DWORD count = 0;
+    CeGetUserNotificationHandles(nullptr, 0, &count);
+    std::vector<HANDLE> handles(count);
+    DWORD got = 0;
+    CeGetUserNotificationHandles(handles.data(), count, &got);
+    handles.resize(got);
+    return handles;
+}
+
+// The passes' work taken apart, on the store and window of one size.
+void TimePieces(int n, const std::function<void()>& freshStore, const std::wstring& logPath,
+                std::vector<Piece>& pieces)
+{
+    freshStore();
+    const std::vector<HANDLE> handles = AllHandles();
+    const int total = static_cast<int>(handles.size());
+    WCHAR line[300];
+
+    HWND progress = ProgressOpen(MainWindow);
+    ProgressStart(progress, L"Processing 0 of 0 events...", L"Loading events", 0, total);
+    pieces.push_back({ "progress steps", n, Timed([&] {
+        for (int i = 0; i < total; ++i) {
+            wsprintfW(line, L"Processing %d of %d events...", i + 1, total);
+            ProgressStep(progress, line, i + 1);
+        }
+    }) });
+    HWND status = GetDlgItem(progress, IDC_PROGRESS_STATUS);
+    pieces.push_back({ "- status line", n, Timed([&] {
+        for (int i = 0; i < total; ++i) {
+            wsprintfW(line, L"Processing %d of %d events...", i + 1, total);
+            SetWindowTextW(status, line);
+            UpdateWindow(status);
+        }
+    }) });
+    HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
+    pieces.push_back({ "- bar position", n, Timed([&] {
+        for (int i = 0; i < total; ++i)
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i + 1), 0);
+    }) });
+    ProgressClose(progress);
+
+    SendMessageW(EventListWindow, LVM_DELETEALLITEMS, 0, 0);
+    SetListRedraw(EventListWindow, FALSE);
+    NotificationRecord record;
+    pieces.push_back({ "list rows", n, Timed([&] {
+        for (int i = 0; i < total; ++i) {
+            ReadNotificationRecord(handles[i], &record);
+            const WCHAR* const cells[] = {
+                record.application, NotifyTypeName(record.notifyType),
+                EventStatusName(record.eventStatus), EventTypeName(record.eventType),
+                record.dialogTitle, record.dialogText, record.arguments,
+            };
+            const int row = static_cast<int>(SetEventCell(EventListWindow, i, 0, cells[0], handles[i]));
+            for (int column = 1; column < EventColumnCount; ++column)
+                SetEventCell(EventListWindow, row, column, cells[column], handles[i]);
+        }
+    }) });
+    pieces.push_back({ "duplicate marking", n, Timed([] { MarkDuplicates(EventListWindow); }) });
+    SetListRedraw(EventListWindow, TRUE);
+
+    DeleteFileW(logPath.c_str());
+    pieces.push_back({ "log pieces", n, Timed([&] {
+        for (int i = 0; i < total; ++i) {
+            ReadNotificationRecord(handles[i], &record);
+            for (const WCHAR* piece : std::initializer_list<const WCHAR*>{ L"Application: ", record.application, L"\n", L"Notify Type: 1\n",
+                                        L"Event Status: 0\n", L"Event Type: 0\n", L"Dialog Title:",
+                                        record.dialogTitle, L"\n", L"Dialog Text:", record.dialogText,
+                                        L"\n", L"Arguments: ", record.arguments, L"\n" })
+                AppendToLog(piece);
+        }
+    }) });
+
+    // As many clears as the duplicate pass makes: a third of the store.
+    pieces.push_back({ "store clears", total / 3, Timed([&] {
+        for (int i = total - total / 3; i < total; ++i)
+            CeClearUserNotification(handles[i]);
+    }) });
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -168,6 +263,7 @@ int main(int argc, char** argv)
     std::vector<int> sizes = { 100, 300, 1000, 3000 };
     int runs = 5;
     std::string json;
+    bool wantPieces = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--quick") {
@@ -182,10 +278,12 @@ int main(int argc, char** argv)
                 if (*p == ',')
                     ++p;
             }
+        } else if (arg == "--pieces") {
+            wantPieces = true;
         } else if (arg == "--json" && i + 1 < argc) {
             json = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_passes [--quick] [--runs N] [--sizes A,B,...] [--json FILE]\n");
+            std::fprintf(stderr, "usage: bench_passes [--quick] [--runs N] [--sizes A,B,...] [--json FILE] [--pieces]\n");
             return 2;
         }
     }
@@ -196,6 +294,7 @@ int main(int argc, char** argv)
 
     std::vector<Figure> figures;
     std::vector<std::pair<int, SIZE_T>> peaks;
+    std::vector<Piece> pieces;
     for (int n : sizes) {
         std::fprintf(stderr, "N = %d: %d runs...", n, runs);
         const double sizeStart = Now();
@@ -239,6 +338,8 @@ int main(int argc, char** argv)
             f->floor = floor;
             figures.push_back(*f);
         }
+        if (wantPieces)
+            TimePieces(n, freshStore, device.LogPath(), pieces);
         DestroyWindow(MainWindow);
         PumpMessages();
         MSG quit;
@@ -256,6 +357,13 @@ int main(int argc, char** argv)
                     *std::min_element(f.seconds.begin(), f.seconds.end()),
                     *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor,
                     f.floor > 0 ? median / f.floor : 0.0);
+    }
+    if (!pieces.empty()) {
+        std::printf("\n%-18s %6s %10s %12s\n", "piece", "N", "seconds", "us per item");
+        for (const Piece& p : pieces)
+            std::printf("%-18s %6d %10.4f %12.1f\n", p.name, p.n, p.seconds,
+                        p.n ? p.seconds * 1e6 / p.n : 0.0);
+        std::printf("\n");
     }
     for (const auto& [n, peak] : peaks)
         std::printf("peak memory after N = %d: %.1f MB\n", n, peak / (1024.0 * 1024.0));
