@@ -117,6 +117,13 @@ Ink InkIn(const Screenshot& shot, const RECT& area)
     return ink;
 }
 
+bool LooksDrawn(const Screenshot& shot, const RECT& area)
+{
+    const Ink ink = InkIn(shot, area);
+    const long pixels = static_cast<long>(area.right - area.left) * (area.bottom - area.top);
+    return pixels > 0 && 2L * (ink.dark + ink.red) < pixels;
+}
+
 std::vector<RECT> TextLines(const Screenshot& shot, const RECT& area)
 {
     std::vector<RECT> lines;

@@ -21,6 +21,10 @@ struct Ink {
 };
 Ink InkIn(const Screenshot& shot, const RECT& area);
 
+// Whether a window's part of the screen has been painted: a window that has
+// not painted itself yet shows black there.
+bool LooksDrawn(const Screenshot& shot, const RECT& area);
+
 // The lines of text in a part of the screen (a menu), top to bottom: each
 // band of pixel rows that holds dark ink, spanning the area's width.
 std::vector<RECT> TextLines(const Screenshot& shot, const RECT& area);

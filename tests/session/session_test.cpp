@@ -142,14 +142,36 @@ protected:
     // The screen now, kept as NN-name.png.
     Screenshot Shot(const std::string& name)
     {
-        WCHAR number[8];
-        wsprintfW(number, L"%02d-", ++shotCount_);
-        const std::wstring path = shotFolder_ + L"\\" + number + std::wstring(name.begin(), name.end()) + L".png";
         Screenshot shot;
         std::string error;
-        if (!CaptureScreen(path, &shot, &error))
+        if (!CaptureScreen(NextShotPath(name), &shot, &error))
             ADD_FAILURE() << "screenshot " << name << ": " << error;
         return shot;
+    }
+
+    // The screen once these windows are drawn (a window just shown is black
+    // on the X screen until it has painted itself).
+    Screenshot ShotOnceDrawn(const std::string& name, const std::vector<HWND>& windows)
+    {
+        const std::wstring path = NextShotPath(name);
+        Screenshot shot;
+        std::string error;
+        const bool drawn = PumpUntil([&] {
+            if (!CaptureScreen(path, &shot, &error))
+                return false;
+            return std::all_of(windows.begin(), windows.end(),
+                               [&](HWND window) { return LooksDrawn(shot, ScreenRectOf(window)); });
+        }, WindowTimeout);
+        if (!drawn)
+            ADD_FAILURE() << "screenshot " << name << ": " << (error.empty() ? "the windows were not drawn" : error);
+        return shot;
+    }
+
+    std::wstring NextShotPath(const std::string& name)
+    {
+        WCHAR number[8];
+        wsprintfW(number, L"%02d-", ++shotCount_);
+        return shotFolder_ + L"\\" + number + std::wstring(name.begin(), name.end()) + L".png";
     }
 
     // The steps of the session, in order.
@@ -280,8 +302,8 @@ SessionTest::Answered SessionTest::AnswerMessageBox(int button, const std::strin
     }
     answered.caption = TextOf(box);
     answered.text = MessageBoxText(box);
-    Shot(shotName);
     HWND answer = GetDlgItem(box, button);
+    ShotOnceDrawn(shotName, { box, answer ? answer : box });
     if (!answer) {
         ADD_FAILURE() << "the box \"" << Narrow(answered.text) << "\" has no button " << button;
         return answered;
@@ -420,7 +442,7 @@ void SessionTest::SettingsSwitchBothOptionsOn()
     ASSERT_NE(dialog, nullptr) << "Settings... opened no Settings dialog";
     HWND duplicates = GetDlgItem(dialog, IDC_REMOVE_DUPLICATES);
     HWND scripts = GetDlgItem(dialog, IDC_REMOVE_SCRIPT);
-    Shot("settings-open");
+    ShotOnceDrawn("settings-open", { dialog, duplicates, scripts, GetDlgItem(dialog, IDOK) });
     ASSERT_EQ(SendMessageW(duplicates, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "an option is on on a fresh device";
     ASSERT_EQ(SendMessageW(scripts, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "an option is on on a fresh device";
 
@@ -429,7 +451,7 @@ void SessionTest::SettingsSwitchBothOptionsOn()
         EXPECT_TRUE(PumpUntil([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, WindowTimeout))
             << "the tap did not tick \"" << Narrow(TextOf(box)) << "\"";
     }
-    Shot("settings-both-ticked");
+    ShotOnceDrawn("settings-both-ticked", { duplicates, scripts });
     HWND ok = GetDlgItem(dialog, IDOK);
     ASSERT_NE(ok, nullptr) << "the dialog has no ok button";
     EXPECT_EQ(Narrow(TextOf(ok)), "ok");
@@ -453,7 +475,7 @@ void SessionTest::ClearRemovesPileUpAndCopies()
     const bool settled = PumpUntil([&] {
         if (HWND box = OpenMessageBox(program_->Id())) {
             boxes.push_back(Narrow(TextOf(box) + L": " + MessageBoxText(box)));
-            Shot("clear-box");
+            ShotOnceDrawn("clear-box", { box });
             TapWindow(GetDlgItem(box, IDOK));
             PumpUntil([&] { return !IsWindow(box); }, WindowTimeout);
             return false;
@@ -501,7 +523,7 @@ void SessionTest::HoldAndDeleteOneRow()
         ASSERT_TRUE(PumpUntil([&] { return (popup = OpenPopupMenu(program_->Id())) != nullptr; }, WindowTimeout))
             << "holding the stylus on row " << HeldRow << " opened no popup";
         EXPECT_EQ(list.SelectionMark(), HeldRow) << "the hold marked another row";
-        Shot("hold-popup");
+        ShotOnceDrawn("hold-popup", { popup });
         // The popup opens just above the stylus, and lifting it on the popup
         // could choose the item: the stylus slides off downwards first.
         const RECT menu = ScreenRectOf(popup);
@@ -573,7 +595,8 @@ void SessionTest::SecondStartReadsTheOptionsBack()
     ASSERT_FALSE(HasFailure());
     HWND dialog = WaitForSettingsDialog();
     ASSERT_NE(dialog, nullptr) << "Settings... opened no Settings dialog";
-    Shot("second-start-settings");
+    ShotOnceDrawn("second-start-settings", { dialog, GetDlgItem(dialog, IDC_REMOVE_DUPLICATES),
+                                             GetDlgItem(dialog, IDC_REMOVE_SCRIPT) });
     EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_REMOVE_DUPLICATES), BM_GETCHECK, 0, 0), BST_CHECKED)
         << "\"Remove duplicate events\" after a new start";
     EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_REMOVE_SCRIPT), BM_GETCHECK, 0, 0), BST_CHECKED)
