@@ -49,9 +49,27 @@ struct MenuBar {
 // owner's messages that can come with a change of stacking, seen through a
 // subclass of the owner, and (b) whenever the thread takes a message from its
 // queue. Neither sees the messages sent to other windows, so a pass that sends
-// the list tens of thousands of messages pays nothing for the bar.
+// the list tens of thousands of messages pays nothing for the bar. The
+// subclass is a plain window procedure with its state kept here: the common
+// controls' subclassing looks its state up in a window property, a trip to the
+// Wine server on every one of the owner's messages.
+struct WatchedOwner {
+    HWND owner;
+    HWND bar;           // null once the bar is gone but the subclass could not be undone
+    WNDPROC previous;   // the owner's procedure before the watch
+};
+thread_local std::vector<WatchedOwner> WatchedOwners;
 thread_local std::vector<HWND> BarsOfThread;
 thread_local HHOOK QueueWatch = nullptr;
+
+WatchedOwner* WatchOf(HWND owner)
+{
+    for (WatchedOwner& watch : WatchedOwners) {
+        if (watch.owner == owner)
+            return &watch;
+    }
+    return nullptr;
+}
 
 void KeepAbove(HWND bar, HWND owner)
 {
@@ -76,13 +94,20 @@ bool MayChangeStacking(UINT message)
     }
 }
 
-// Each bar watches its owner under its own handle as the subclass id.
-LRESULT CALLBACK OwnerWatch(HWND owner, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR barWindow,
-                            DWORD_PTR)
+LRESULT CALLBACK OwnerWatch(HWND owner, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const LRESULT result = DefSubclassProc(owner, message, wParam, lParam);
-    HWND bar = reinterpret_cast<HWND>(barWindow);
-    if (MayChangeStacking(message) && IsWindow(bar))
+    const WatchedOwner* watch = WatchOf(owner);
+    if (!watch)
+        return DefWindowProcW(owner, message, wParam, lParam);
+    // Copies: the list of watches may change while the owner handles this.
+    const WNDPROC previous = watch->previous;
+    const HWND bar = watch->bar;
+    if (message == WM_NCDESTROY) {
+        WatchedOwners.erase(WatchedOwners.begin() + (watch - WatchedOwners.data()));
+        return CallWindowProcW(previous, owner, message, wParam, lParam);
+    }
+    const LRESULT result = CallWindowProcW(previous, owner, message, wParam, lParam);
+    if (bar && MayChangeStacking(message) && IsWindow(bar))
         KeepAbove(bar, owner);
     return result;
 }
@@ -100,8 +125,16 @@ LRESULT CALLBACK OnTakenMessage(int code, WPARAM wParam, LPARAM lParam)
 
 void WatchOwnerOf(HWND bar)
 {
-    if (HWND owner = GetWindow(bar, GW_OWNER))
-        SetWindowSubclass(owner, OwnerWatch, reinterpret_cast<UINT_PTR>(bar), 0);
+    if (HWND owner = GetWindow(bar, GW_OWNER)) {
+        if (WatchedOwner* watch = WatchOf(owner)) {
+            watch->bar = bar;   // an owner keeps its newest bar above it
+        } else {
+            const auto previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerWatch)));
+            if (previous)
+                WatchedOwners.push_back({ owner, bar, previous });
+        }
+    }
     BarsOfThread.push_back(bar);
     if (!QueueWatch)
         QueueWatch = SetWindowsHookExW(WH_GETMESSAGE, OnTakenMessage, nullptr, GetCurrentThreadId());
@@ -109,8 +142,20 @@ void WatchOwnerOf(HWND bar)
 
 void StopWatching(HWND bar)
 {
-    if (HWND owner = GetWindow(bar, GW_OWNER))
-        RemoveWindowSubclass(owner, OwnerWatch, reinterpret_cast<UINT_PTR>(bar));
+    for (auto watch = WatchedOwners.begin(); watch != WatchedOwners.end(); ++watch) {
+        if (watch->bar != bar)
+            continue;
+        // Undone only if nobody subclassed the owner after us; otherwise the
+        // watch stays in the chain and just passes messages on.
+        const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(watch->owner, GWLP_WNDPROC));
+        if (current == OwnerWatch) {
+            SetWindowLongPtrW(watch->owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch->previous));
+            WatchedOwners.erase(watch);
+        } else {
+            watch->bar = nullptr;
+        }
+        break;
+    }
     BarsOfThread.erase(std::remove(BarsOfThread.begin(), BarsOfThread.end(), bar), BarsOfThread.end());
     if (BarsOfThread.empty() && QueueWatch) {
         UnhookWindowsHookEx(QueueWatch);
