@@ -308,6 +308,9 @@ SessionTest::Answered SessionTest::AnswerMessageBox(int button, const std::strin
         ADD_FAILURE() << "the box \"" << Narrow(answered.text) << "\" has no button " << button;
         return answered;
     }
+    // A person taps once the box has come up and settled: it is in front and
+    // its program is waiting for input.
+    PumpUntil([&] { return GetForegroundWindow() == box && Responds(box, 200); }, WindowTimeout);
     TapWindow(answer);
     if (!PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, WindowTimeout))
         ADD_FAILURE() << "the box \"" << Narrow(answered.text) << "\" stayed open after the tap on its button";
