@@ -148,14 +148,14 @@ start_program() {
 }
 
 # close_program BUILD: answers any open message box, closes the main window
-# and waits for the program to end; prints its exit code.
+# and waits for the program to end; sets PROGRAM_EXIT to its exit code. Call
+# it in this shell, not in $(...): only this shell can wait for the program.
 close_program() {
   local build=$1
   wine "$build/windowctl.exe" answer ok </dev/null >/dev/null 2>&1 || true
   wine "$build/windowctl.exe" close </dev/null >/dev/null 2>&1 || true
-  local rc=0
-  wait "$PROGRAM_PID" || rc=$?
-  echo "$rc"
+  PROGRAM_EXIT=0
+  wait "$PROGRAM_PID" || PROGRAM_EXIT=$?
 }
 
 # screenshot FILE: the whole 240 x 320 screen as PNG.
