@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench/bench_listing.h"
 #include "app/progress.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
@@ -141,15 +142,11 @@ double Median(std::vector<double> v)
 
 double ReadAllRecords()
 {
-    DWORD count = 0;
-    CeGetUserNotificationHandles(nullptr, 0, &count);
-    std::vector<HANDLE> handles(count);
-    DWORD got = 0;
-    CeGetUserNotificationHandles(handles.data(), count, &got);
+    const std::vector<HANDLE> handles = AllNotificationHandles();
     NotificationRecord record;
     const double start = Now();
-    for (DWORD i = 0; i < got; ++i)
-        ReadNotificationRecord(handles[i], &record);
+    for (HANDLE handle : handles)
+        ReadNotificationRecord(handle, &record);
     return Now() - start;
 }
 
@@ -175,23 +172,12 @@ struct Piece {
     double seconds;
 };
 
-std::vector<HANDLE> AllHandles()
-{
-    DWORD count = 0;
-    CeGetUserNotificationHandles(nullptr, 0, &count);
-    std::vector<HANDLE> handles(count);
-    DWORD got = 0;
-    CeGetUserNotificationHandles(handles.data(), count, &got);
-    handles.resize(got);
-    return handles;
-}
-
 // The passes' work taken apart, on the store and window of one size.
 void TimePieces(int n, const std::function<void()>& freshStore, const std::wstring& logPath,
                 std::vector<Piece>& pieces)
 {
     freshStore();
-    const std::vector<HANDLE> handles = AllHandles();
+    const std::vector<HANDLE> handles = AllNotificationHandles();
     const int total = static_cast<int>(handles.size());
     WCHAR line[300];
 

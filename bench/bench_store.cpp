@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_listing.h"
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
 #include "tests/support/test_device.h"
@@ -64,17 +65,6 @@ StoredNotification Entry(size_t i)
     e.title = L"Reminder number " + std::to_wstring(i);
     e.text = L"First line of the text\nsecond line of entry " + std::to_wstring(i);
     return e;
-}
-
-std::vector<HANDLE> Listing()
-{
-    DWORD count = 0;
-    CeGetUserNotificationHandles(nullptr, 0, &count);
-    std::vector<HANDLE> handles(count);
-    DWORD got = 0;
-    CeGetUserNotificationHandles(handles.data(), count, &got);
-    handles.resize(got);
-    return handles;
 }
 
 std::wstring NotifyctlPath()
@@ -165,7 +155,7 @@ int main(int argc, char** argv)
         return 1;
     }
     NotifyStoreUsePath(device.StorePath());
-    const std::vector<HANDLE> handles = Listing();
+    const std::vector<HANDLE> handles = AllNotificationHandles();
     std::printf("store: %zu entries, %zu bytes on disk\n", handles.size(),
                 ReadFileBytes(device.StorePath()).size());
 
