@@ -5,8 +5,8 @@
 //   bench_passes [--quick] [--runs N] [--sizes 100,300,...] [--json FILE] [--pieces]
 //
 // --pieces adds where the time of the passes goes: the same work taken apart
-// (progress steps, list rows, duplicate marking, log pieces, store clears),
-// each timed alone once per size.
+// (progress window, list rows, duplicate marking, log pieces, the clean-up
+// pass without its reload, store clears), each timed alone once per size.
 //
 // Message boxes (the warning at 300 entries, the Log confirmation) are
 // answered at once and the time they were up is left out.
@@ -23,8 +23,9 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "bench/bench_listing.h"
 #include "app/progress.h"
+#include "bench/bench_listing.h"
+#include "cleanup/cleanup_pass.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
@@ -183,6 +184,10 @@ void TimePieces(int n, const std::function<void()>& freshStore, const std::wstri
 
     HWND progress = ProgressOpen(MainWindow);
     ProgressStart(progress, L"Processing 0 of 0 events...", L"Loading events", 0, total);
+    pieces.push_back({ "progress open+close", 10, Timed([] {
+        for (int i = 0; i < 10; ++i)
+            ProgressClose(ProgressOpen(MainWindow));
+    }) });
     pieces.push_back({ "progress steps", n, Timed([&] {
         for (int i = 0; i < total; ++i) {
             wsprintfW(line, L"Processing %d of %d events...", i + 1, total);
@@ -235,6 +240,10 @@ void TimePieces(int n, const std::function<void()>& freshStore, const std::wstri
         }
     }) });
 
+    // Clear without its reload, both options on as in the main table.
+    freshStore();
+    pieces.push_back({ "cleanup pass", n, Timed([] { CleanupPass(); }) });
+    freshStore();
     // As many clears as the duplicate pass makes: a third of the store.
     pieces.push_back({ "store clears", total / 3, Timed([&] {
         for (int i = total - total / 3; i < total; ++i)

@@ -15,11 +15,12 @@ namespace {
 constexpr int CellCapacity = 100;
 using CellText = WCHAR[CellCapacity];
 
-// The cells are read straight from the list view class's own procedure: the
-// marking reads millions of cells on a large store, and SendMessageW would
-// take each read through the system's message dispatch and then through the
-// program's stylus subclass, which only passes it on. The list belongs to this
-// thread, so the read itself is the same either way.
+// The cells are read by calling the list view class's own procedure: the
+// marking reads millions of cells on a large store, and SendMessageW or
+// CallWindowProcW would take each read through the system's message dispatch
+// (and SendMessageW through the program's stylus subclass, which only passes
+// it on). The list belongs to this thread and its class is a Unicode one, so
+// the class procedure is a plain function and the read is the same either way.
 struct ListCells {
     HWND list;
     WNDPROC procedure;
@@ -33,7 +34,7 @@ void ReadCell(const ListCells& cells, int row, int column, CellText& text)
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = CellCapacity;
-    CallWindowProcW(cells.procedure, cells.list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    cells.procedure(cells.list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     text[CellCapacity - 1] = L'\0';
 }
 
@@ -66,6 +67,8 @@ void MarkDuplicates(HWND list)
     DuplicateFlagCount = count;
 
     const ListCells cells{ list, reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC)) };
+    if (!cells.procedure)
+        return;   // no list to read: every flag stays 0
     CellText base[EventColumnCount];
     for (int i = 0; i < count - 1; ++i) {
         // A flagged row's group was already found through its first member.
