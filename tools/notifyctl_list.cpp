@@ -20,20 +20,19 @@ std::wstring Hex4(char32_t c)
     return text;
 }
 
-// Tab, line feed and backslash as \t, \n and \\; other control characters and
-// unpaired surrogates as \uXXXX; a null text as (null).
-std::wstring TableText(const StoredText& text)
+// Backslash escapes for what one line of output cannot hold as it is:
+// backslash, tab, line ends, other control characters and unpaired
+// surrogates; JSON strings also escape the quotation mark.
+std::wstring Escaped(const std::wstring& text, bool quotationMarkToo)
 {
-    if (!text)
-        return L"(null)";
     std::wstring out;
     size_t pos = 0;
-    while (pos < text->size()) {
+    while (pos < text.size()) {
         const size_t start = pos;
         bool unpaired;
-        const char32_t c = NextCodePoint(*text, &pos, &unpaired);
-        if (c == L'\\')
-            out += L"\\\\";
+        const char32_t c = NextCodePoint(text, &pos, &unpaired);
+        if (c == L'\\' || (quotationMarkToo && c == L'"'))
+            out += std::wstring(L"\\") + static_cast<wchar_t>(c);
         else if (c == L'\t')
             out += L"\\t";
         else if (c == L'\n')
@@ -43,35 +42,20 @@ std::wstring TableText(const StoredText& text)
         else if (unpaired || c < 0x20 || c == 0x7F)
             out += L"\\u" + Hex4(c);
         else
-            out.append(*text, start, pos - start);
+            out.append(text, start, pos - start);
     }
     return out;
 }
 
+// A null text shows as (null) in the table and as null in JSON.
+std::wstring TableText(const StoredText& text)
+{
+    return text ? Escaped(*text, false) : L"(null)";
+}
+
 std::wstring JsonText(const StoredText& text)
 {
-    if (!text)
-        return L"null";
-    std::wstring out = L"\"";
-    size_t pos = 0;
-    while (pos < text->size()) {
-        const size_t start = pos;
-        bool unpaired;
-        const char32_t c = NextCodePoint(*text, &pos, &unpaired);
-        if (c == L'"' || c == L'\\')
-            out += std::wstring(L"\\") + static_cast<wchar_t>(c);
-        else if (c == L'\n')
-            out += L"\\n";
-        else if (c == L'\t')
-            out += L"\\t";
-        else if (c == L'\r')
-            out += L"\\r";
-        else if (unpaired || c < 0x20 || c == 0x7F)
-            out += L"\\u" + Hex4(c);
-        else
-            out.append(*text, start, pos - start);
-    }
-    return out + L"\"";
+    return text ? L"\"" + Escaped(*text, true) + L"\"" : L"null";
 }
 
 std::wstring TableRow(const StoredNotification& e)
