@@ -94,19 +94,6 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-std::wstring MessageBoxText(HWND box)
-{
-    std::wstring text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0)
-            continue;
-        const std::wstring candidate = TextOf(child);
-        if (candidate.size() > text.size())
-            text = candidate;
-    }
-    return text;
-}
-
 RECT ScreenRectOf(HWND window)
 {
     RECT r = {};

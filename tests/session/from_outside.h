@@ -20,8 +20,6 @@ HWND MenuBarOf(DWORD process, HWND mainWindow);
 
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
-// The message of a message box: its longest static text.
-std::wstring MessageBoxText(HWND box);
 
 RECT ScreenRectOf(HWND window);
 POINT CentreOf(const RECT& r);

@@ -23,8 +23,10 @@ std::wstring WindowText(HWND window)
     return buffer;
 }
 
+}  // namespace
+
 // The longest non-icon static text of a message box is its message.
-std::wstring MessageText(HWND box)
+std::wstring MessageBoxText(HWND box)
 {
     std::wstring best;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -40,7 +42,6 @@ std::wstring MessageText(HWND box)
     }
     return best;
 }
-}  // namespace
 
 bool IsMessageBox(HWND window)
 {
@@ -91,7 +92,7 @@ void MessageBoxRecorder::OnActivate(HWND dialog)
     seen_.push_back(dialog);
 
     ShownBox box;
-    box.text = MessageText(dialog);
+    box.text = MessageBoxText(dialog);
     box.caption = WindowText(dialog);
     box.owner = GetWindow(dialog, GW_OWNER);
     box.cursor = GetCursor();

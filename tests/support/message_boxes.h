@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+// The message of a message box, in this process or another: its longest
+// static text that is not the icon.
+std::wstring MessageBoxText(HWND box);
+
 struct ShownBox {
     std::wstring text;
     std::wstring caption;
