@@ -37,32 +37,60 @@ HWND ProgressOpen(HWND owner)
     return CreateDialogIndirectParamW(AppInstance, dialogTemplate, owner, ProgressDialogProc, 0);
 }
 
-// The pass pumps no messages, so each changed line is repainted at once.
-static void SetLine(HWND dialog, int id, const WCHAR* text)
+namespace {
+
+// The controls of the dialog that the last call served. A pass steps once
+// per notification, and every GetDlgItem walks the dialog's children (under
+// Wine a round trip to the server each time), so they are looked up once
+// per dialog instead of twice per step. The dialog procedure forgets them
+// when that dialog is destroyed, whoever destroys it.
+struct ProgressControls {
+    HWND dialog = nullptr;
+    HWND status = nullptr;
+    HWND title = nullptr;
+    HWND bar = nullptr;
+};
+ProgressControls Controls;
+
+const ProgressControls& ControlsOf(HWND dialog)
 {
-    HWND line = GetDlgItem(dialog, id);
+    if (Controls.dialog != dialog) {
+        Controls.dialog = dialog;
+        Controls.status = GetDlgItem(dialog, IDC_PROGRESS_STATUS);
+        Controls.title = GetDlgItem(dialog, IDC_PROGRESS_TITLE);
+        Controls.bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    }
+    return Controls;
+}
+
+// The pass pumps no messages, so each changed line is repainted at once.
+void SetLine(HWND line, const WCHAR* text)
+{
     SetWindowTextW(line, text);
     UpdateWindow(line);
 }
+
+}  // namespace
 
 void ProgressStart(HWND dialog, const WCHAR* status, const WCHAR* title, int low, int high)
 {
     if (!dialog)
         return;
-    SetLine(dialog, IDC_PROGRESS_STATUS, status);
-    SetLine(dialog, IDC_PROGRESS_TITLE, title);
-    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    const ProgressControls& controls = ControlsOf(dialog);
+    SetLine(controls.status, status);
+    SetLine(controls.title, title);
     // The bar keeps 16-bit bounds: each is cut to its low word.
-    SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(low, high));
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(controls.bar, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+    SendMessageW(controls.bar, PBM_SETPOS, 0, 0);
 }
 
 void ProgressStep(HWND dialog, const WCHAR* status, int position)
 {
     if (!dialog)
         return;
-    SetLine(dialog, IDC_PROGRESS_STATUS, status);
-    SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_BAR), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    const ProgressControls& controls = ControlsOf(dialog);
+    SetLine(controls.status, status);
+    SendMessageW(controls.bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void ProgressClose(HWND dialog)
@@ -72,8 +100,10 @@ void ProgressClose(HWND dialog)
 }
 
 // The dialog takes no input of its own: everything gets the default handling.
-INT_PTR CALLBACK ProgressDialogProc(HWND, UINT, WPARAM, LPARAM)
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
+    if (message == WM_DESTROY && dialog == Controls.dialog)
+        Controls = {};
     return FALSE;
 }
 
@@ -83,4 +113,5 @@ void ResetProgressStateForTests()
         DestroyWindow(ProgressWindow);
     ProgressWindow = nullptr;
     SavedCursor = nullptr;
+    Controls = {};
 }

@@ -135,6 +135,33 @@ TEST_F(ProgressTest, StepChangesOnlyTheStatusLineAndThePosition)
     EXPECT_EQ(SendMessageW(Bar(dialog), PBM_GETPOS, 0, 0), 4);
 }
 
+TEST_F(ProgressTest, EachDialogKeepsItsOwnControlsAcrossOpensAndCloses)
+{
+    HWND first = Open();
+    HWND second = Open();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ProgressStart(first, L"Processing 0 of 4 events...", L"Loading events", 0, 4);
+    ProgressStart(second, L"Processing 0 of 9 events...", L"Logging events", 0, 9);
+    ProgressStep(first, L"Processing 1 of 4 events...", 1);
+    ProgressStep(second, L"Processing 2 of 9 events...", 2);
+    EXPECT_EQ(ControlText(first, IDC_PROGRESS_STATUS), L"Processing 1 of 4 events...");
+    EXPECT_EQ(ControlText(first, IDC_PROGRESS_TITLE), L"Loading events");
+    EXPECT_EQ(SendMessageW(Bar(first), PBM_GETPOS, 0, 0), 1);
+    EXPECT_EQ(ControlText(second, IDC_PROGRESS_STATUS), L"Processing 2 of 9 events...");
+    EXPECT_EQ(ControlText(second, IDC_PROGRESS_TITLE), L"Logging events");
+    EXPECT_EQ(SendMessageW(Bar(second), PBM_GETPOS, 0, 0), 2);
+
+    // A dialog opened after the last one served is closed gets its own controls.
+    ProgressClose(second);
+    HWND third = Open();
+    ASSERT_NE(third, nullptr);
+    ProgressStep(third, L"Processing 3 of 9 events...", 3);
+    EXPECT_EQ(ControlText(third, IDC_PROGRESS_STATUS), L"Processing 3 of 9 events...");
+    EXPECT_EQ(SendMessageW(Bar(third), PBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(ControlText(first, IDC_PROGRESS_STATUS), L"Processing 1 of 4 events...");
+}
+
 TEST_F(ProgressTest, BoundsAreCutTo16BitsWhilePositionsKeep32)
 {
     HWND dialog = Open();
