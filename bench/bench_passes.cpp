@@ -6,7 +6,8 @@
 //
 // --pieces adds where the time of the passes goes: the same work taken apart
 // (progress window, list rows, duplicate marking, log pieces, the clean-up
-// pass without its reload, store clears), each timed alone once per size.
+// pass without its reload, with and without its progress window, store
+// clears), each timed alone once per size.
 //
 // Message boxes (the warning at 300 entries, the Log confirmation) are
 // answered at once and the time they were up is left out.
@@ -243,6 +244,13 @@ void TimePieces(int n, const std::function<void()>& freshStore, const std::wstri
     // Clear without its reload, both options on as in the main table.
     freshStore();
     pieces.push_back({ "cleanup pass", n, Timed([] { CleanupPass(); }) });
+    // The same with no progress window: the dialog resource is looked for in
+    // a module that has none, so every progress call does nothing.
+    freshStore();
+    const HINSTANCE program = AppInstance;
+    AppInstance = GetModuleHandleW(L"kernel32.dll");
+    pieces.push_back({ "- without progress", n, Timed([] { CleanupPass(); }) });
+    AppInstance = program;
     freshStore();
     // As many clears as the duplicate pass makes: a third of the store.
     pieces.push_back({ "store clears", total / 3, Timed([&] {
