@@ -83,6 +83,11 @@ LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
 
     ShowWindow(window, SW_SHOW);
     TotalEvents = static_cast<int>(EventPass(Load));
+    // From 300 entries the load shows a warning first, and that box's message
+    // loop paints the window while the total is still 0: the line is drawn
+    // again with the count. Otherwise the window has not been painted yet and
+    // this changes nothing.
+    InvalidateRect(window, &TotalLineRect, TRUE);
     FitColumnsAndWidenDialogText();
     return 0;
 }
