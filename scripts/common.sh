@@ -5,9 +5,12 @@ TALLYVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build, the tests and the run need. wine32:i386 needs the
 # i386 architecture; xdotool drives the program from outside in the session test.
+# The two font packages are only recommended by Wine, but the screen must not
+# depend on what a machine happens to have: Liberation Sans stands in for the
+# Windows sans fonts, and Wine's Marlett draws caption buttons and check marks.
 TALLYVANE_PACKAGES=(wine wine32:i386 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   binutils-mingw-w64-i686 mingw-w64-i686-dev cmake make xvfb xauth x11-apps
-  x11-utils imagemagick googletest xdotool)
+  x11-utils imagemagick googletest xdotool fonts-liberation fonts-wine)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -44,10 +47,12 @@ wine_quiet_env() {
 # make_device PREFIX: a 32-bit Wine prefix set up as the handheld: a 240 x 320
 # screen (a Wine virtual desktop without taskbar), no window manager delay, and
 # the plain look of the handheld's controls rather than a desktop visual theme
-# (the themed progress bar alone costs half a millisecond per step).
+# (the themed progress bar alone costs half a millisecond per step), and Wine's
+# Marlett font in the device's Fonts folder: this Wine does not load the fonts
+# of its own folder, and without Marlett a message box's close button shows "r".
 # Runs without a display and stops its wineserver afterwards, so that the next
 # server is started inside the session that has the screen.
-DEVICE_SETUP_VERSION=2
+DEVICE_SETUP_VERSION=3
 
 make_device() {
   local prefix=$1
@@ -82,6 +87,8 @@ REGEDIT4
 REG
     wine regedit /S 'C:\device.reg' >/dev/null 2>&1
     rm -f "$prefix/drive_c/device.reg"
+    local marlett=/usr/share/wine/fonts/marlett.ttf
+    [ -f "$marlett" ] && cp "$marlett" "$prefix/drive_c/windows/Fonts/"
     wineserver -w
   )
   echo "$DEVICE_SETUP_VERSION" >"$prefix/.tallyvane-device"
