@@ -19,10 +19,10 @@
 #include "resources/resource.h"
 #include "tests/session/fresh_device.h"
 #include "tests/session/from_outside.h"
-#include "tests/session/screen_capture.h"
-#include "tests/session/screen_reading.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/program_process.h"
+#include "tests/support/screen_capture.h"
+#include "tests/support/screen_reading.h"
 #include "tests/support/stylus.h"
 #include "tests/support/test_device.h"
 

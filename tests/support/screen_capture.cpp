@@ -1,4 +1,4 @@
-#include "tests/session/screen_capture.h"
+#include "tests/support/screen_capture.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tests/session/screen_capture.h"
+#include "tests/support/screen_capture.h"
 
 // The number the main window's total line ("Total Events = %d") shows, or -1
 // when it shows no such line. The line is compared with the same text drawn

@@ -1,4 +1,4 @@
-#include "tests/session/screen_reading.h"
+#include "tests/support/screen_reading.h"
 
 #include <algorithm>
 
