@@ -10,7 +10,6 @@
 #include "eventlist/event_list.h"
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
-#include "platform/notify_store.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/main_window_fixture.h"
@@ -243,14 +242,7 @@ TEST_F(MainWindowTest, TotalLineShowsTheFirstCountEvenAfterTheWarningBox)
 {
     // From 300 entries the first load warns first. While the box is up its
     // message loop paints the window behind it, with the total still 0.
-    std::vector<StoredNotification> entries(300);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        entries[i].hasTrigger = true;
-        entries[i].type = CNT_EVENT;
-        entries[i].event = NOTIFICATION_EVENT_WAKEUP;
-        entries[i].application = L"\\Windows\\alarm" + std::to_wstring(i) + L".exe";
-    }
-    ASSERT_TRUE(NotifyStoreAddEntries(entries, false, nullptr));
+    ASSERT_EQ(device.AddAlarms(300).size(), 300u);
     boxes.onShow = [](HWND) { UpdateWindow(FindWindowW(MainWindowClass, nullptr)); };
     ASSERT_NE(CreateMain(), nullptr);
     ASSERT_EQ(boxes.Boxes().size(), 1u);

@@ -152,16 +152,8 @@ TEST_F(EventPassTest, WarningFromThreeHundredOwnedByTheMainWindow)
     // The hook that watches the dialog costs a round trip to the server for
     // every message; with 300 rows duplicate marking alone sends 45 000 x 7.
     recorder.reset();
-    std::vector<StoredNotification> entries(300);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        entries[i].hasTrigger = true;
-        entries[i].type = CNT_EVENT;
-        entries[i].event = NOTIFICATION_EVENT_WAKEUP;
-        entries[i].application = L"\\Windows\\alarm" + std::to_wstring(i) + L".exe";
-    }
-    // In one step: separate additions would rewrite the store 300 times.
-    std::vector<HANDLE> handles;
-    ASSERT_TRUE(NotifyStoreAddEntries(entries, false, &handles));
+    const std::vector<HANDLE> handles = device.AddAlarms(300);
+    ASSERT_EQ(handles.size(), 300u);
     ASSERT_TRUE(CeClearUserNotification(handles.back()));
     ASSERT_NE(CreateMain(), nullptr);
     EXPECT_TRUE(boxes.Boxes().empty()) << "299 give no warning";

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/main_window.h"
 #include "app/progress.h"
@@ -88,6 +89,22 @@ TestDevice::~TestDevice()
 std::wstring TestDevice::LogPath() const
 {
     return folder_ + L"\\" + LogFileName;
+}
+
+std::vector<HANDLE> TestDevice::AddAlarms(int count)
+{
+    std::vector<StoredNotification> entries(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        StoredNotification& entry = entries[static_cast<size_t>(i)];
+        entry.hasTrigger = true;
+        entry.type = CNT_EVENT;
+        entry.event = NOTIFICATION_EVENT_WAKEUP;
+        entry.application = L"\\Windows\\alarm" + std::to_wstring(i) + L".exe";
+    }
+    std::vector<HANDLE> handles;
+    EXPECT_TRUE(NotifyStoreAddEntries(entries, false, &handles))
+        << "the store refused the entries: " << Narrow(NotifyStoreLastError());
+    return handles;
 }
 
 HANDLE TestDevice::Add(const TestEntry& spec)

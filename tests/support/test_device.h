@@ -41,6 +41,10 @@ public:
     std::wstring LogPath() const;                             // notify_logfile.txt in Folder()
 
     HANDLE Add(const TestEntry& entry);   // fails the test (and returns null) if the store refuses
+    // count event entries \Windows\alarm0.exe, alarm1.exe, ... in one store
+    // write, where separate additions would rewrite the store once each. Fails
+    // the test (and returns no handles) if the store refuses.
+    std::vector<HANDLE> AddAlarms(int count);
     std::vector<HANDLE> Handles() const;  // every handle, in listing order
     size_t Count() const;
     // The application paths of all entries, in listing order ("(null)" for none).
