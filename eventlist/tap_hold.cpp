@@ -3,10 +3,8 @@
 
 #include <commctrl.h>
 
-#include <memory>
-#include <type_traits>
-
 #include "app/main_window.h"
+#include "app/unique_handles.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "platform/notify.h"
@@ -19,11 +17,6 @@ namespace {
 constexpr int NameCapacity = 80;
 constexpr int NameReadLimit = 79;       // leaves at most 78 characters of the name
 constexpr int QuestionCapacity = 200;
-
-struct MenuDeleter {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 void DeselectRow(HWND list, int row)
 {
@@ -122,7 +115,7 @@ LRESULT TapHoldTimerHandler(HWND window, UINT, WPARAM, LPARAM)
 
 void ShowEventPopup(HWND owner, POINT point)
 {
-    MenuHandle menu(LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDR_EVENT_POPUP)));
+    UniqueMenu menu(LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDR_EVENT_POPUP)));
     if (!menu)
         return;
     HMENU popup = GetSubMenu(menu.get(), 0);

@@ -2,18 +2,10 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <memory>
+
+#include "app/unique_handles.h"
 
 namespace {
-struct HandleCloser {
-    void operator()(HANDLE h) const
-    {
-        if (h && h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 // The name part shared by the store's named objects: a hash of the path in
 // upper case, since the file system ignores letter case.
 std::wstring ObjectSuffix(const std::wstring& fullPath)

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "app/unique_handles.h"
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
 
@@ -29,11 +28,6 @@ constexpr COLORREF DonePressedFace = RGB(0x9C, 0xB4, 0xE6);
 constexpr COLORREF HandheldStatic = RGB(0xFF, 0xFF, 0xFF);
 
 const WCHAR ShellDialogProperty[] = L"ShellDialog";
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 struct ShellDialog {
     WNDPROC previous = nullptr;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "app/unique_handles.h"
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
 #include "platform/shell_menubar.h"
@@ -26,11 +27,6 @@ constexpr COLORREF LabelColour = RGB(0x00, 0x00, 0x00);
 constexpr COLORREF DisabledColour = RGB(0x94, 0x96, 0x9C);
 constexpr COLORREF PressedFace = RGB(0x08, 0x24, 0x6B);
 constexpr COLORREF PressedLabel = RGB(0xFF, 0xFF, 0xFF);
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 struct MenuBar {
     HWND parent = nullptr;

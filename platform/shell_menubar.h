@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
+
+#include "app/unique_handles.h"
 
 // A button without a drop-down.
 constexpr WORD MenuBarNoSubMenu = 0xFFFF;
@@ -32,11 +32,6 @@ struct MenuBarResource {
 // least one), then seven words per button, nothing more and nothing less; a
 // drop-down button must name its sub-menu. False for anything else.
 bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out);
-
-struct MenuDestroyer {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 
 // One button as the bar shows it.
 struct MenuBarItem {

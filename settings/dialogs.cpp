@@ -2,10 +2,8 @@
 // a bold blue heading and coloured notes.
 #include "settings/dialogs.h"
 
-#include <memory>
-#include <type_traits>
-
 #include "app/main_window.h"
+#include "app/unique_handles.h"
 #include "platform/aygshell.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
@@ -14,11 +12,6 @@ namespace {
 
 constexpr COLORREF HeadingBlue = 0x00990000;
 constexpr COLORREF NoteRed = 0x000000C8;
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 // A dialog's heading font: made the first time the heading asks for its
 // colours, kept while the dialog lives.

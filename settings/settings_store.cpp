@@ -2,8 +2,7 @@
 // user: a registry failure leaves the option as it was.
 #include "settings/settings_store.h"
 
-#include <memory>
-#include <type_traits>
+#include "app/unique_handles.h"
 
 DWORD RemoveDuplicates = 0;
 DWORD RemoveScriptEvents = 0;
@@ -11,11 +10,6 @@ DWORD RemoveScriptEvents = 0;
 const WCHAR SettingsKeyPath[] = L"Mossgrove\\Tallyvane";
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 // The handheld's registry ignores the access mask and the program passes 0;
 // the desktop's enforces it (0 would read and write nothing), so each call

@@ -1,9 +1,8 @@
 #include "tests/session/fresh_device.h"
 
 #include <cstdio>
-#include <memory>
-#include <type_traits>
 
+#include "app/unique_handles.h"
 #include "platform/notify_store.h"
 #include "tests/support/test_device.h"
 
@@ -12,11 +11,6 @@ namespace {
 const WCHAR SettingsKey[] = L"Mossgrove\\Tallyvane";
 const WCHAR StoreVariable[] = L"TALLYVANE_STORE";
 constexpr size_t TextCapacity = 80;
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 UniqueKey OpenSettingsKey(REGSAM access)
 {
