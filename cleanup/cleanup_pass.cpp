@@ -3,14 +3,13 @@
 #include "cleanup/cleanup_pass.h"
 
 #include <cstdint>
-#include <cwchar>
 #include <memory>
 #include <new>
 
 #include "app/main_window.h"
 #include "app/progress.h"
+#include "cleanup/clear_selection.h"
 #include "eventlist/event_list.h"
-#include "notify/notification_record.h"
 #include "platform/notify.h"
 #include "settings/settings_store.h"
 
@@ -29,23 +28,6 @@ constexpr Failure SecondCountFailed = { L"Error in getting number of notificatio
 constexpr Failure NoEvents = { L"Number of events is zero!", L"Error" };
 constexpr Failure NoFlagMemory = { L"Could not allocate memory for deletedArray!", L"Error" };
 
-constexpr LONG AnyEvent = -2;   // no NOTIFICATION_EVENT_* code
-
-// Entries that system components register anew at every boot.
-struct ClearRule {
-    const WCHAR* application;
-    size_t prefixLength;    // 0: the whole name must be equal
-    LONG eventType;         // AnyEvent, or the one event code the rule takes
-    const DWORD* option;    // null, or the option that must be exactly 1
-};
-
-const ClearRule ClearRules[] = {
-    { L"connmgr.exe", 0, AnyEvent, nullptr },
-    { L"SSTimeChange", 0, AnyEvent, nullptr },
-    { L"IA_Caller_ID.exe", 0, NOTIFICATION_EVENT_RESTORE_END, nullptr },
-    { L"SCRIPT:0x", 9, AnyEvent, &RemoveScriptEvents },
-};
-
 // An array of n entries, or null when the memory cannot be had. A count too
 // large to be a size at all makes new (std::nothrow) T[n] throw rather than
 // return null, so that case is caught first.
@@ -55,35 +37,6 @@ std::unique_ptr<T[]> AllocateArray(DWORD n)
     if (n > PTRDIFF_MAX / sizeof(T))
         return nullptr;
     return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
-}
-
-bool RuleHolds(const ClearRule& rule, const NotificationRecord& record)
-{
-    if (rule.option && *rule.option != 1)
-        return false;
-    const bool named = rule.prefixLength == 0
-                           ? wcscmp(record.application, rule.application) == 0
-                           : wcsncmp(record.application, rule.application, rule.prefixLength) == 0;
-    return named && (rule.eventType == AnyEvent || record.eventType == rule.eventType);
-}
-
-// The pair matches when the later entry would do exactly what the earlier one
-// does; whether either has fired takes no part.
-bool SameNotification(const NotificationRecord& anchor, const NotificationRecord& candidate)
-{
-    if (wcscmp(anchor.application, candidate.application) != 0)
-        return false;
-    if (anchor.notifyType != candidate.notifyType)
-        return false;
-    if (anchor.eventType != candidate.eventType)
-        return false;
-    if (anchor.hasDialog != candidate.hasDialog)
-        return false;
-    if (anchor.hasDialog == 1 && candidate.hasDialog == 1 &&
-        (wcscmp(anchor.dialogTitle, candidate.dialogTitle) != 0 ||
-         wcscmp(anchor.dialogText, candidate.dialogText) != 0))
-        return false;
-    return wcscmp(anchor.arguments, candidate.arguments) == 0;
 }
 
 // Turns the list's drawing back on at every way out once it has been turned off.
@@ -120,43 +73,16 @@ void CloseProgress()
     ProgressWindow = nullptr;
 }
 
-void ClearByRules(const HANDLE* handles, DWORD got)
-{
-    NotificationRecord candidate;
-    for (DWORD i = 0; i < got; ++i) {
-        StepProgress(i + 1, got);
-        if (ReadNotificationRecord(handles[i], &candidate) != ReadOk)
-            continue;
-        for (const ClearRule& rule : ClearRules) {
-            if (RuleHolds(rule, candidate))
-                CeClearUserNotification(handles[i]);
-        }
-    }
-}
+// Clears each entry the selection takes, showing every step.
+class ClearingVisitor final : public ClearVisitor {
+public:
+    explicit ClearingVisitor(const HANDLE* handles) : handles_(handles) {}
+    void Step(DWORD done, DWORD total) override { StepProgress(done, total); }
+    void Take(DWORD index) override { CeClearUserNotification(handles_[index]); }
 
-// Keeps the first of every group of matching entries, in listing order.
-void ClearLaterCopies(const HANDLE* handles, int* cleared, DWORD got)
-{
-    NotificationRecord anchor;
-    NotificationRecord candidate;
-    for (DWORD j = 0; j + 1 < got; ++j) {
-        StepProgress(j + 1, got);
-        if (cleared[j] == 1)
-            continue;
-        if (ReadNotificationRecord(handles[j], &anchor) != ReadOk)
-            continue;
-        for (DWORD k = j + 1; k < got; ++k) {
-            if (cleared[k] == 1)
-                continue;
-            if (ReadNotificationRecord(handles[k], &candidate) != ReadOk)
-                continue;
-            if (SameNotification(anchor, candidate)) {
-                cleared[k] = 1;
-                CeClearUserNotification(handles[k]);
-            }
-        }
-    }
-}
+private:
+    const HANDLE* handles_;
+};
 
 // Counts and lists the database into handles; got is never above the count.
 // The failure to report, or null.
@@ -194,7 +120,8 @@ const Failure* ClearDuplicates()
     OpenProgress(L"Clearing duplicate events", got);
     for (DWORD k = 0; k < got; ++k)
         cleared[k] = 0;
-    ClearLaterCopies(handles.get(), cleared.get(), got);
+    ClearingVisitor clearing(handles.get());
+    SelectLaterCopies(handles.get(), cleared.get(), got, clearing);
     cleared.reset();
     handles.reset();
     CloseProgress();
@@ -212,7 +139,8 @@ const Failure* ClearEvents()
 
     OpenProgress(L"Clearing specific events", got);
     ListDrawingOff drawingOff(EventListWindow);
-    ClearByRules(handles.get(), got);
+    ClearingVisitor clearing(handles.get());
+    SelectByRules(handles.get(), got, clearing);
     handles.reset();
     CloseProgress();
 

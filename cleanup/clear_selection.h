@@ -1,0 +1,36 @@
+// Which notifications Clear takes. Kept apart from the pass's window, progress
+// and messages so that everything that must know (the pass itself, and the
+// command-line preview of what a Clear would remove) asks the same code.
+#pragma once
+
+#include <windows.h>
+
+#include "notify/notification_record.h"
+
+// What a selection walk reports back: a step before each entry it looks at,
+// and each entry it takes.
+class ClearVisitor {
+public:
+    virtual void Step(DWORD done, DWORD total) = 0;
+    virtual void Take(DWORD index) = 0;   // handles[index] is taken
+
+protected:
+    ~ClearVisitor() = default;
+};
+
+// The entries that system components register anew at every boot, and the
+// missed-call script alarms when RemoveScriptEvents is exactly 1.
+bool TakenByRules(const NotificationRecord& record);
+
+// The later entry would do exactly what the earlier one does; whether either
+// has fired takes no part.
+bool SameNotification(const NotificationRecord& anchor, const NotificationRecord& candidate);
+
+// Reads every handle once and takes those the rules hold for. An entry that
+// cannot be read is skipped.
+void SelectByRules(const HANDLE* handles, DWORD count, ClearVisitor& visitor);
+
+// Keeps the first of every group of matching entries, in listing order, and
+// takes the rest. cleared holds count flags, all 0 on entry; a taken entry's
+// flag is 1. Candidates are read anew for every anchor.
+void SelectLaterCopies(const HANDLE* handles, int* cleared, DWORD count, ClearVisitor& visitor);
