@@ -24,18 +24,27 @@ std::wstring ObjectSuffix(const std::wstring& fullPath)
     return text;
 }
 
-bool CreateFolders(const std::wstring& folder)
+// Makes the folder and those above it that are missing. A plain file in the
+// way sets no system error, so *error names it rather than quoting one.
+bool CreateFolders(const std::wstring& folder, std::wstring* error)
 {
     if (folder.empty())
         return true;
     const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
+        *error = L"cannot create its folder: " + folder + L" is a file";
+        return false;
+    }
     const size_t slash = folder.find_last_of(L"\\/");
     if (slash != std::wstring::npos && slash > 0 && folder[slash - 1] != L':' &&
-        !CreateFolders(folder.substr(0, slash)))
+        !CreateFolders(folder.substr(0, slash), error))
         return false;
-    return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return true;
+    *error = L"cannot create its folder " + folder + L": " + SystemMessage(GetLastError());
+    return false;
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes)
@@ -179,10 +188,8 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
 bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error)
 {
     const size_t slash = path.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && !CreateFolders(path.substr(0, slash))) {
-        *error = L"cannot create its folder: " + SystemMessage(GetLastError());
+    if (slash != std::wstring::npos && !CreateFolders(path.substr(0, slash), error))
         return false;
-    }
     // One fixed name: writers take turns under the lock, and a file left by a
     // writer that died is simply written over by the next one.
     const std::wstring temporary = path + L".new";

@@ -254,6 +254,13 @@ TEST(Notifyctl, ExportThenImportAddsCopiesUnderNewHandles)
     ToolResult piped = Tool(device, { L"import", L"-" }, ReadFileBytes(exported));
     ASSERT_EQ(piped.exitCode, 0u) << piped.err;
     EXPECT_EQ(device.Count(), 6u);
+
+    // A plain file where a folder should be is named, not a system error.
+    const std::wstring below = exported + L"\\backup.txt";
+    ToolResult blocked = Tool(device, { L"export", below });
+    EXPECT_EQ(blocked.exitCode, 3u);
+    EXPECT_EQ(blocked.err, "notifyctl: " + Narrow(below) + ": cannot create its folder: " +
+                               Narrow(exported) + " is a file\n");
 }
 
 TEST(Notifyctl, ImportOfADamagedFileNamesItsLineAndAddsNothing)
