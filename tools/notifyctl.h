@@ -27,6 +27,10 @@ int ImportCommand(const Words& words);
 int SoftResetCommand(const Words& words);
 int DemoCommand(const Words& words);
 
+// The entries as list writes them: a tab-separated table with a header line,
+// or one JSON array.
+std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool json);
+
 // Output as UTF-8 (or straight to a console window).
 void WriteOut(const std::wstring& text);
 void WriteErr(const std::wstring& text);

@@ -58,6 +58,18 @@ std::wstring JsonText(const StoredText& text)
     return text ? L"\"" + Escaped(*text, true) + L"\"" : L"null";
 }
 
+// "YYYY-MM-DD HH:MM:SS" of a stored time, its fields as they are, even
+// when they make no date (an event entry's zero times).
+std::wstring TimeText(const SYSTEMTIME& t)
+{
+    const auto padded = [](unsigned value, size_t width) {
+        const std::wstring digits = std::to_wstring(value);
+        return std::wstring(digits.size() < width ? width - digits.size() : 0, L'0') + digits;
+    };
+    return padded(t.wYear, 4) + L"-" + padded(t.wMonth, 2) + L"-" + padded(t.wDay, 2) + L" " +
+           padded(t.wHour, 2) + L":" + padded(t.wMinute, 2) + L":" + padded(t.wSecond, 2);
+}
+
 std::wstring TableRow(const StoredNotification& e)
 {
     const std::wstring none = L"(null)";
@@ -71,6 +83,8 @@ std::wstring TableRow(const StoredNotification& e)
         e.hasUser ? Wide(ActionFlagsText(e.actionFlags)) : L"none",
         e.hasUser ? TableText(e.title) : none,
         e.hasUser ? TableText(e.text) : none,
+        e.hasTrigger ? TimeText(e.start) : L"",
+        e.hasTrigger ? TimeText(e.end) : L"",
     };
     std::wstring row;
     for (const std::wstring& field : fields)
@@ -83,6 +97,11 @@ std::wstring JsonNumber(bool present, DWORD value)
     return present ? std::to_wstring(value) : L"null";
 }
 
+std::wstring JsonTime(bool present, const SYSTEMTIME& time)
+{
+    return present ? L"\"" + TimeText(time) + L"\"" : L"null";
+}
+
 std::wstring JsonRow(const StoredNotification& e)
 {
     return L"{\"handle\": " + std::to_wstring(e.handle) +
@@ -93,9 +112,29 @@ std::wstring JsonRow(const StoredNotification& e)
            L", \"arguments\": " + JsonText(e.hasTrigger ? e.arguments : std::nullopt) +
            L", \"flags\": " + JsonNumber(e.hasUser, e.actionFlags) +
            L", \"title\": " + JsonText(e.hasUser ? e.title : std::nullopt) +
-           L", \"text\": " + JsonText(e.hasUser ? e.text : std::nullopt) + L"}";
+           L", \"text\": " + JsonText(e.hasUser ? e.text : std::nullopt) +
+           L", \"start\": " + JsonTime(e.hasTrigger, e.start) +
+           L", \"end\": " + JsonTime(e.hasTrigger, e.end) + L"}";
 }
 }  // namespace
+
+// Columns and fields are only ever added at the end, so that scripts that
+// pick them by position keep working as well as those that read the header.
+std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool json)
+{
+    std::wstring out;
+    if (!json) {
+        out = L"handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext"
+              L"\tstart\tend\n";
+        for (const StoredNotification& entry : entries)
+            out += TableRow(entry);
+        return out;
+    }
+    out = L"[";
+    for (size_t i = 0; i < entries.size(); ++i)
+        out += (i ? L",\n  " : L"\n  ") + JsonRow(entries[i]);
+    return out + (entries.empty() ? L"]\n" : L"\n]\n");
+}
 
 int ListCommand(const Words& words)
 {
@@ -109,18 +148,6 @@ int ListCommand(const Words& words)
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");
-
-    std::wstring out;
-    if (options.empty()) {
-        out = L"handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext\n";
-        for (const StoredNotification& entry : store.entries)
-            out += TableRow(entry);
-    } else {
-        out = L"[";
-        for (size_t i = 0; i < store.entries.size(); ++i)
-            out += (i ? L",\n  " : L"\n  ") + JsonRow(store.entries[i]);
-        out += store.entries.empty() ? L"]\n" : L"\n]\n";
-    }
-    WriteOut(out);
+    WriteOut(FormatEntries(store.entries, !options.empty()));
     return ExitOk;
 }

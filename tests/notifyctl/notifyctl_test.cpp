@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -27,6 +28,17 @@ const CE_NOTIFICATION_INFO_HEADER* Raw(HANDLE h, std::vector<DWORD>* buffer)
     buffer->assign(size / 4 + 1, 0);
     EXPECT_TRUE(CeGetUserNotification(h, size, &size, reinterpret_cast<LPBYTE>(buffer->data())));
     return reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer->data());
+}
+
+// "YYYY-MM-DD HH:MM:SS" of an entry's stored start time.
+std::string StartTime(HANDLE h)
+{
+    std::vector<DWORD> buffer;
+    const SYSTEMTIME& t = Raw(h, &buffer)->pcent->stStartTime;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
+                  t.wHour, t.wMinute, t.wSecond);
+    return text;
 }
 
 // The seven texts a row of the program's list shows, as one key.
@@ -87,6 +99,8 @@ TEST(Notifyctl, AddTakesTextsExactlyAsGiven)
     EXPECT_EQ(std::wstring(header->pceun->pwszDialogTitle), title);
     EXPECT_EQ(std::wstring(header->pceun->pwszDialogText), text);
     EXPECT_EQ(std::wstring(header->pceun->pwszSound), L"");
+    EXPECT_NE(Tool(device, { L"list" }).out.find("\t2024-03-05 08:30:00\t2024-03-07 17:15:30\n"),
+              std::string::npos);
 }
 
 TEST(Notifyctl, AddDefaultsAndTheShapesWithoutParts)
@@ -186,11 +200,13 @@ TEST(Notifyctl, ListEscapesAndMarksNulls)
     ASSERT_EQ(table.exitCode, 0u) << table.err;
     const std::string first = std::to_string(reinterpret_cast<uintptr_t>(h));
     const std::string second = std::to_string(reinterpret_cast<uintptr_t>(hBare));
+    const std::string when = StartTime(h);
     EXPECT_EQ(table.out,
-              "handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext\n" + first +
+              "handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext\tstart\tend\n" +
+                  first +
                   "\t1\ttime\tnone\t\\\\Windows\\\\calendar.exe\t(null)\tdialog|sound\tTab\\there\t"
-                  "one\\ntwo \\\\ \xC3\xA9\n" +
-                  second + "\t0\tnone\t-\t(null)\t(null)\tnone\t(null)\t(null)\n");
+                  "one\\ntwo \\\\ \xC3\xA9\t" + when + "\t" + when + "\n" +
+                  second + "\t0\tnone\t-\t(null)\t(null)\tnone\t(null)\t(null)\t\t\n");
 
     ToolResult json = Tool(device, { L"list", L"--json" });
     ASSERT_EQ(json.exitCode, 0u) << json.err;
@@ -198,10 +214,11 @@ TEST(Notifyctl, ListEscapesAndMarksNulls)
               "[\n  {\"handle\": " + first +
                   ", \"status\": 1, \"type\": 2, \"event\": 0, \"application\": "
                   "\"\\\\Windows\\\\calendar.exe\", \"arguments\": null, \"flags\": 12, \"title\": "
-                  "\"Tab\\there\", \"text\": \"one\\ntwo \\\\ \xC3\xA9\"},\n  {\"handle\": " +
-                  second +
+                  "\"Tab\\there\", \"text\": \"one\\ntwo \\\\ \xC3\xA9\", \"start\": \"" + when +
+                  "\", \"end\": \"" + when + "\"},\n  {\"handle\": " + second +
                   ", \"status\": 0, \"type\": null, \"event\": null, \"application\": null, "
-                  "\"arguments\": null, \"flags\": null, \"title\": null, \"text\": null}\n]\n");
+                  "\"arguments\": null, \"flags\": null, \"title\": null, \"text\": null, "
+                  "\"start\": null, \"end\": null}\n]\n");
 
     ASSERT_EQ(Tool(device, { L"clear", L"--all" }).exitCode, 0u);
     EXPECT_EQ(Tool(device, { L"list", L"--json" }).out, "[]\n");
