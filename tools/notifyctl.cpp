@@ -21,6 +21,7 @@ constexpr Command Commands[] = {
     { L"import", ImportCommand },
     { L"soft-reset", SoftResetCommand },
     { L"demo", DemoCommand },
+    { L"pileups", PileupsCommand },
     { L"help", HelpCommand },
 };
 
@@ -50,6 +51,13 @@ constexpr wchar_t Usage[] =
     L"      --copies N               add N identical entries, one call each\n"
     L"                           Texts are taken as given; a user part exists when any\n"
     L"                           of --dialog, --flags, --title, --text, --sound is given.\n"
+    L"  pileups [OPTIONS]        the entries the program's Clear would remove now,\n"
+    L"                           listed as list does; its two options are read from\n"
+    L"                           the device's registry unless given:\n"
+    L"      --duplicates on|off      later copies of a duplicated entry\n"
+    L"      --script on|off          missed-call SCRIPT:0x alarms\n"
+    L"      --json                   one JSON array\n"
+    L"      --clear                  remove them instead, as clear HANDLE... does\n"
     L"  clear HANDLE...          remove these entries (all must exist)\n"
     L"  clear --all              remove every entry\n"
     L"  export FILE              write the store in its own text format (- for output)\n"

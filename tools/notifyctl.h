@@ -26,10 +26,14 @@ int ExportCommand(const Words& words);
 int ImportCommand(const Words& words);
 int SoftResetCommand(const Words& words);
 int DemoCommand(const Words& words);
+int PileupsCommand(const Words& words);
 
 // The entries as list writes them: a tab-separated table with a header line,
 // or one JSON array.
 std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool json);
+
+// Removes these entries; none at all when any of them is not in the store.
+int ClearHandles(const std::vector<DWORD>& handles);
 
 // Output as UTF-8 (or straight to a console window).
 void WriteOut(const std::wstring& text);

@@ -57,6 +57,11 @@ int ClearCommand(const Words& words)
         if (std::find(handles.begin(), handles.end(), handle) == handles.end())
             handles.push_back(handle);
     }
+    return ClearHandles(handles);
+}
+
+int ClearHandles(const std::vector<DWORD>& handles)
+{
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");

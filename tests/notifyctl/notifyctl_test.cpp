@@ -168,6 +168,8 @@ TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
         { L"soft-reset", L"--times", L"0" },
         { L"soft-reset", L"3" },
         { L"demo", L"now" },
+        { L"pileups", L"--duplicates", L"yes" },
+        { L"pileups", L"--clear", L"--json" },
         { L"help", L"me" },
     };
     for (const std::vector<std::wstring>& command : commands) {
@@ -378,6 +380,7 @@ TEST(Notifyctl, HelpListsEveryCommand)
     ToolResult help = Tool(device, { L"help" });
     ASSERT_EQ(help.exitCode, 0u);
     for (const char* command : { "list [--json]", "add [OPTIONS]", "clear HANDLE...", "clear --all",
-                                 "export FILE", "import FILE", "soft-reset [--times N]", "demo" })
+                                 "export FILE", "import FILE", "soft-reset [--times N]", "demo",
+                                 "pileups [OPTIONS]" })
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 }
