@@ -1,21 +1,42 @@
 // windowctl: lets scripts drive a running Tallyvane from outside, as the
-// desktop's own tools would: wait for its window, send it a command, close it.
+// desktop's own tools would: wait for its window, send it a command, tap and
+// hold with the stylus, wait for its windows to come up, close it.
 //
 //   windowctl wait [SECONDS]       wait until the main window exists
 //   windowctl command ID           post WM_COMMAND ID to the main window
 //   windowctl boxes                print the message boxes on screen (caption: text)
 //   windowctl answer BUTTON        press BUTTON (ok, yes, no, cancel) in every message box
+//                                  and dialog, and wait until they have closed
 //   windowctl close                post WM_CLOSE to the main window
+//   windowctl tap bar N            tap the menu bar's button N (0 is the first)
+//   windowctl tap menu             tap the middle of the open popup menu (the tap-and-hold
+//                                  menu's one item)
+//   windowctl hold ROW             hold the stylus on a row of the list until its popup opens
+//   windowctl choose N             choose the open drop-down's command N (1 is the first) by keys
+//   windowctl show WINDOW [SECONDS]
+//                                  wait until the window (main, menu, box, settings, about,
+//                                  progress) is on screen; print its place as WxH+X+Y
+//   windowctl freeze [SECONDS]     wait for a pass's progress window and stop the program
+//                                  once the pass is halfway, to be looked at
+//   windowctl thaw                 let the stopped program go on
 // Exit code 0 on success, 1 when the window is not there, 2 for bad usage.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/session/from_outside.h"
+#include "tests/support/stylus.h"
 
 namespace {
 
 constexpr WCHAR ClassAndTitle[] = L"Tallyvane";
+constexpr DWORD DefaultSeconds = 30;
 
 HWND MainWindowOnScreen()
 {
@@ -24,9 +45,17 @@ HWND MainWindowOnScreen()
 
 int Usage()
 {
-    std::fputs("usage: windowctl wait [SECONDS] | command ID | boxes | answer ok|yes|no|cancel | close\n",
+    std::fputs("usage: windowctl wait [SECONDS] | command ID | boxes | answer ok|yes|no|cancel | close\n"
+               "       | tap bar N | tap menu | hold ROW | choose N\n"
+               "       | show main|menu|box|settings|about|progress [SECONDS] | freeze [SECONDS] | thaw\n",
                stderr);
     return 2;
+}
+
+int NotThere(const char* what)
+{
+    std::fprintf(stderr, "windowctl: %s\n", what);
+    return 1;
 }
 
 std::string Utf8(const std::wstring& text)
@@ -40,7 +69,7 @@ std::string Utf8(const std::wstring& text)
 
 struct BoxVisit {
     int button;   // 0: only list them
-    int found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK VisitBox(HWND window, LPARAM param)
@@ -61,7 +90,7 @@ BOOL CALLBACK VisitBox(HWND window, LPARAM param)
         if (lstrcmpiW(childClass, L"Static") == 0 && wcslen(childText) > text.size())
             text = childText;
     }
-    ++visit->found;
+    visit->found.push_back(window);
     if (visit->button == 0)
         std::printf("%s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
     else
@@ -78,7 +107,182 @@ int ButtonId(const wchar_t* name)
     return 0;
 }
 
+DWORD Seconds(int argc, wchar_t** argv, int at)
+{
+    return argc > at ? wcstoul(argv[at], nullptr, 10) : DefaultSeconds;
+}
+
+// Asks `find` every 10 ms until it answers (a window, true) or the time is up.
+template <typename Find>
+auto WaitFor(DWORD seconds, Find find) -> decltype(find())
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (auto found = find())
+            return found;
+        if (GetTickCount() - start > seconds * 1000)
+            return {};
+        Sleep(10);
+    }
+}
+
+// A stylus event with its position, so that it cannot race a separate move.
+INPUT StylusAt(POINT screen, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+void StylusEvent(POINT screen, DWORD flags)
+{
+    INPUT input = StylusAt(screen, flags);
+    SendInput(1, &input, sizeof input);
+}
+
+// The program that owns the main window, opened for reading its controls.
+struct Program {
+    HWND main = nullptr;
+    DWORD id = 0;
+    HANDLE process = nullptr;
+
+    Program() : main(MainWindowOnScreen())
+    {
+        if (main && GetWindowThreadProcessId(main, &id))
+            process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    }
+    ~Program()
+    {
+        if (process)
+            CloseHandle(process);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+};
+
+HWND FindNamed(const Program& program, const std::wstring& name)
+{
+    auto dialogWith = [&](int control) {
+        return FindTopLevel(program.id, [control](HWND window) { return GetDlgItem(window, control) != nullptr; });
+    };
+    if (name == L"main")
+        return IsWindowVisible(program.main) ? program.main : nullptr;
+    if (name == L"menu")
+        return OpenPopupMenu(program.id);
+    if (name == L"box")
+        return OpenMessageBox(program.id);
+    if (name == L"settings")
+        return OpenSettingsDialog(program.id);
+    if (name == L"about")
+        return dialogWith(IDC_ABOUT_NAME);
+    if (name == L"progress")
+        return dialogWith(IDC_PROGRESS_BAR);
+    return nullptr;
+}
+
+int TapBar(const Program& program, int index)
+{
+    HWND bar = MenuBarOf(program.id, program.main);
+    RECT r;
+    if (!bar || !MenuBarButtonOnScreen(program.process, bar, index, &r))
+        return NotThere("no such button on the menu bar");
+    TapAt(CentreOf(r));
+    return 0;
+}
+
+// Holds the stylus on the row until the popup opens, then slides it off
+// below the popup before lifting it: lifted on the popup it would choose.
+int Hold(const Program& program, int row)
+{
+    const OutsideList list(program.process, FindWindowExW(program.main, nullptr, WC_LISTVIEWW, nullptr));
+    RECT r;
+    if (!list.Window() || !list.RowOnScreen(row, &r))
+        return NotThere("no such row in the list");
+    const RECT area = list.RowArea();
+    const POINT point = { area.left + 30, (r.top + r.bottom) / 2 };
+    if (!PtInRect(&area, point))
+        return NotThere("the row is not on screen");
+    StylusEvent(point, MOUSEEVENTF_LEFTDOWN);
+    HWND popup = WaitFor(10, [&] { return OpenPopupMenu(program.id); });
+    const POINT off = { point.x, std::max<LONG>(point.y, popup ? ScreenRectOf(popup).bottom : 0) + 20 };
+    StylusEvent(off, 0);
+    Sleep(50);
+    StylusEvent(off, MOUSEEVENTF_LEFTUP);
+    return popup ? 0 : NotThere("holding the stylus on the row opened no popup");
+}
+
+int Choose(int command)
+{
+    for (int i = 0; i < command; ++i)
+        PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    return 0;
+}
+
+int Show(const Program& program, const std::wstring& name, DWORD seconds)
+{
+    HWND window = WaitFor(seconds, [&] { return FindNamed(program, name); });
+    if (!window)
+        return NotThere("the window did not come up");
+    const RECT r = ScreenRectOf(window);
+    std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    return 0;
+}
+
+// A pass pumps no messages, so the program cannot be asked how far it is:
+// its thread is stopped again and again, just long enough to read the
+// progress line, and left stopped once the line reads halfway. What the
+// pass has painted so far stays on the screen meanwhile.
+int Freeze(const Program& program, DWORD seconds)
+{
+    HWND progress = WaitFor(seconds, [&] { return FindNamed(program, L"progress"); });
+    if (!progress)
+        return NotThere("no progress window came up");
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(progress, nullptr));
+    if (!thread)
+        return NotThere("cannot open the program's thread");
+    HWND status = GetDlgItem(progress, IDC_PROGRESS_STATUS);
+    int done = 0, total = 0;
+    for (;;) {
+        SuspendThread(thread);
+        const std::wstring line = TextOf(status);
+        if (swscanf(line.c_str(), L"Processing %d of %d", &done, &total) == 2 && total > 0 && 2 * done >= total) {
+            std::printf("%s\n", Utf8(line).c_str());
+            break;
+        }
+        ResumeThread(thread);
+        if (!IsWindow(progress)) {
+            CloseHandle(thread);
+            return NotThere("the pass ended before it was halfway");
+        }
+        Sleep(0);
+    }
+    CloseHandle(thread);
+    return 0;
+}
+
+int Thaw(const Program& program)
+{
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(program.main, nullptr));
+    if (!thread)
+        return NotThere("cannot open the program's thread");
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return 0;
+}
+
 }  // namespace
+
+// The session test's stylus lives beside GoogleTest; the tool has its own
+// tap, which the session test's window helpers call, down and up in one go.
+void TapAt(POINT screen)
+{
+    INPUT inputs[2] = { StylusAt(screen, MOUSEEVENTF_LEFTDOWN), StylusAt(screen, MOUSEEVENTF_LEFTUP) };
+    SendInput(2, inputs, sizeof inputs[0]);
+}
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -87,38 +291,55 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring verb = argv[1];
 
     if (verb == L"wait") {
-        const DWORD seconds = argc > 2 ? wcstoul(argv[2], nullptr, 10) : 30;
-        const DWORD start = GetTickCount();
-        while (!MainWindowOnScreen()) {
-            if (GetTickCount() - start > seconds * 1000) {
-                std::fputs("windowctl: no Tallyvane window\n", stderr);
-                return 1;
-            }
-            Sleep(50);
-        }
+        if (!WaitFor(Seconds(argc, argv, 2), MainWindowOnScreen))
+            return NotThere("no Tallyvane window");
         return 0;
     }
     if (verb == L"boxes" || verb == L"answer") {
-        BoxVisit visit = { 0, 0 };
+        BoxVisit visit = { 0, {} };
         if (verb == L"answer") {
             if (argc < 3 || (visit.button = ButtonId(argv[2])) == 0)
                 return Usage();
         }
         EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&visit));
-        return 0;
+        if (visit.button == 0)
+            return 0;
+        // A script's next tap must not land on a box that is still closing.
+        return WaitFor(5, [&] {
+            return std::none_of(visit.found.begin(), visit.found.end(),
+                                [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
+        }) ? 0 : NotThere("a box stayed open");
     }
 
-    HWND window = MainWindowOnScreen();
-    if (verb == L"command" && argc > 2) {
-        if (!window)
-            return 1;
-        const WORD id = static_cast<WORD>(wcstoul(argv[2], nullptr, 10));
-        return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
+    const wchar_t* const onTheWindow[] = { L"command", L"close", L"tap", L"hold", L"choose", L"show", L"freeze", L"thaw" };
+    if (std::none_of(std::begin(onTheWindow), std::end(onTheWindow), [&](const wchar_t* v) { return verb == v; }))
+        return Usage();
+    const Program program;
+    if (!program.main)
+        return NotThere("no Tallyvane window");
+    const std::wstring what = argc > 2 ? argv[2] : L"";
+    if (verb == L"command" && argc > 2)
+        return PostMessageW(program.main, WM_COMMAND, MAKEWPARAM(wcstoul(argv[2], nullptr, 10), 0), 0) ? 0 : 1;
+    if (verb == L"close")
+        return PostMessageW(program.main, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (verb == L"tap" && what == L"bar" && argc > 3)
+        return TapBar(program, _wtoi(argv[3]));
+    if (verb == L"tap" && what == L"menu") {
+        HWND menu = OpenPopupMenu(program.id);
+        if (!menu)
+            return NotThere("no popup menu is open");
+        TapWindow(menu);
+        return 0;
     }
-    if (verb == L"close") {
-        if (!window)
-            return 1;
-        return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
-    }
+    if (verb == L"hold" && argc > 2)
+        return Hold(program, _wtoi(argv[2]));
+    if (verb == L"choose" && argc > 2)
+        return Choose(_wtoi(argv[2]));
+    if (verb == L"show" && argc > 2)
+        return Show(program, what, Seconds(argc, argv, 3));
+    if (verb == L"freeze")
+        return Freeze(program, Seconds(argc, argv, 2));
+    if (verb == L"thaw")
+        return Thaw(program);
     return Usage();
 }
