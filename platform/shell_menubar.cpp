@@ -374,6 +374,14 @@ LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
     return created;
 }
 
+// The toolbar hands these on to its parent window, which is the bar itself,
+// and would again: the bar has no owner-drawn parts or list children, so they
+// end here.
+LRESULT OnHandedOn(HWND, WPARAM, LPARAM)
+{
+    return 0;
+}
+
 // The bar's menu and font go with the bar, after the toolbar is done with them.
 LRESULT OnNcDestroy(HWND window, WPARAM wParam, LPARAM lParam)
 {
@@ -401,6 +409,10 @@ constexpr MessageHandler MenuBarHandlers[] = {
     { OpenDropDownMessage, OnOpenDropDown },
     { SHCMBM_GETSUBMENU, OnGetSubMenu },
     { SHCMBM_GETMENU, OnGetMenu },
+    { WM_DRAWITEM, OnHandedOn },
+    { WM_MEASUREITEM, OnHandedOn },
+    { WM_CHARTOITEM, OnHandedOn },
+    { WM_VKEYTOITEM, OnHandedOn },
     { WM_NCDESTROY, OnNcDestroy },
 };
 
