@@ -1,11 +1,13 @@
-// The shell's menu bar: a strip along the bottom of the screen with text
-// buttons; a tap on a button sends its command to the program's window, a tap
-// on a drop-down button opens its menu above the bar.
+// The shell's menu bar: the common controls' toolbar as a strip along the
+// bottom of the screen, with text buttons; a tap on a button sends its command
+// to the program's window, a tap on a drop-down button opens its menu above
+// the bar. What the handheld adds to the toolbar is here: its colours, its
+// top edge, the drop-downs, and keeping the bar above its program.
 #include <windows.h>
-#include <windowsx.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/unique_handles.h"
 #include "platform/aygshell.h"
@@ -19,23 +21,23 @@ namespace {
 // The handheld shell's own class name for its menu bars.
 const WCHAR MenuBarClass[] = L"menu_worker";
 
-constexpr int ButtonPadding = 7;      // left and right of a label
-constexpr int ArrowWidth = 9;         // room for a drop-down's arrow after the label
+constexpr int EdgeHeight = 1;   // the line along the bar's top, outside its buttons
 constexpr COLORREF BarFace = RGB(0xDE, 0xDF, 0xE6);
 constexpr COLORREF BarEdge = RGB(0x7B, 0x7D, 0x84);
 constexpr COLORREF LabelColour = RGB(0x00, 0x00, 0x00);
-constexpr COLORREF DisabledColour = RGB(0x94, 0x96, 0x9C);
 constexpr COLORREF PressedFace = RGB(0x08, 0x24, 0x6B);
 constexpr COLORREF PressedLabel = RGB(0xFF, 0xFF, 0xFF);
 
+// Posted by the bar to itself to open a drop-down (wParam: the button's command).
+constexpr UINT OpenDropDownMessage = WM_APP;
+
+// The toolbar's own window procedure, which the bar's class extends.
+WNDPROC ToolbarProc = nullptr;
+
 struct MenuBar {
-    HWND parent = nullptr;
-    MenuBarContent content;
-    UniqueFont font;
-    std::vector<RECT> buttons;   // each button's rectangle in the bar
-    int tracked = -1;            // the button the stylus went down on, or -1
-    int pressed = -1;            // the button shown pressed, or -1
-    bool ownedByWindow = false;  // the window deletes this at WM_NCDESTROY
+    HWND parent = nullptr;    // the program's window: owner, commands, drop-downs
+    MenuBarContent content;   // the menu whose pop-ups are the drop-downs
+    UniqueFont font;          // the labels' font, which the toolbar does not own
 };
 
 // On the desktop an owner can end up above its bar: the bar is made before the
@@ -164,9 +166,15 @@ MenuBar* BarOf(HWND window)
     return reinterpret_cast<MenuBar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-bool IsEnabled(const MenuBarItem& item)
+LRESULT CallToolbar(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return (item.state & TBSTATE_ENABLED) && !(item.state & TBSTATE_HIDDEN);
+    return CallWindowProcW(ToolbarProc, window, message, wParam, lParam);
+}
+
+void FillWith(HDC dc, const RECT& area, COLORREF colour)
+{
+    SetDCBrushColor(dc, colour);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 UniqueFont CreateBarFont()
@@ -180,186 +188,111 @@ UniqueFont CreateBarFont()
     return UniqueFont(CreateFontIndirectW(&font));
 }
 
-// Autosized buttons from the left edge, below the bar's top line; hidden
-// buttons take no room.
-void LayOutButtons(MenuBar& bar, int height)
+// Text buttons from the left edge, as tall as the bar below its edge line.
+// The toolbar puts a label two pixels, the image width, the list gap and two
+// more pixels in from the button's edge, images or not, and ends the button
+// its padding (seven pixels) after the label: the smallest image it takes, one
+// pixel, and a gap of two leave seven pixels each side, as on the handheld. A
+// drop-down button gets the toolbar's arrow on top of that.
+void AddButtons(HWND window, const MenuBar& bar)
 {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, bar.font.get());
-    int x = 0;
+    SendMessageW(window, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(bar.font.get()), FALSE);
+    SendMessageW(window, TB_SETBITMAPSIZE, 0, MAKELPARAM(1, 1));
+    SendMessageW(window, TB_SETLISTGAP, 2, 0);
+    std::vector<TBBUTTON> buttons;
     for (const MenuBarItem& item : bar.content.items) {
-        SIZE text = {};
-        GetTextExtentPoint32W(dc, item.label.c_str(), static_cast<int>(item.label.size()), &text);
-        int width = text.cx + 2 * ButtonPadding + (item.dropDown ? ArrowWidth : 0);
-        if (item.state & TBSTATE_HIDDEN)
-            width = 0;
-        bar.buttons.push_back(RECT{ x, 1, x + width, height });
-        x += width;
+        TBBUTTON button = {};
+        button.iBitmap = I_IMAGENONE;
+        button.idCommand = item.command;
+        button.fsState = static_cast<BYTE>(item.state);
+        button.fsStyle = static_cast<BYTE>(item.style | (item.dropDown ? BTNS_WHOLEDROPDOWN : 0));
+        button.iString = reinterpret_cast<INT_PTR>(item.label.c_str());
+        buttons.push_back(button);
     }
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
+    SendMessageW(window, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    const LRESULT size = SendMessageW(window, TB_GETBUTTONSIZE, 0, 0);
+    SendMessageW(window, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(LOWORD(size), HandheldMenuBarHeight - EdgeHeight));
 }
 
-int ButtonAt(const MenuBar& bar, POINT point)
+// The handheld's pressed look, a dark face with a white label, in place of
+// the toolbar's sunken edge.
+LRESULT OnCustomDraw(NMTBCUSTOMDRAW* draw)
 {
-    for (size_t i = 0; i < bar.buttons.size(); ++i) {
-        if (PtInRect(&bar.buttons[i], point))
-            return static_cast<int>(i);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT)
+        return CDRF_DODEFAULT;
+    draw->clrText = LabelColour;
+    if ((draw->nmcd.uItemState & CDIS_SELECTED) && !(draw->nmcd.uItemState & CDIS_DISABLED)) {
+        FillWith(draw->nmcd.hdc, draw->nmcd.rc, PressedFace);
+        draw->clrText = PressedLabel;
     }
-    return -1;
-}
-
-int IndexOfCommand(const MenuBar& bar, WPARAM command)
-{
-    for (size_t i = 0; i < bar.content.items.size(); ++i) {
-        if (bar.content.items[i].command == command)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-void SetPressed(HWND window, MenuBar& bar, int index)
-{
-    if (bar.pressed == index)
-        return;
-    bar.pressed = index;
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-}
-
-// A small up-pointing triangle: the drop-down opens upwards.
-void DrawArrow(HDC dc, int right, int middle, COLORREF colour)
-{
-    HBRUSH brush = CreateSolidBrush(colour);
-    for (int row = 0; row < 3; ++row) {
-        RECT line = { right - 7 + 2 - row, middle - 1 + row, right - 7 + 3 + row, middle + row };
-        FillRect(dc, &line, brush);
-    }
-    DeleteObject(brush);
-}
-
-void DrawButton(HDC dc, const MenuBar& bar, size_t index)
-{
-    const MenuBarItem& item = bar.content.items[index];
-    RECT box = bar.buttons[index];
-    if (box.right <= box.left)
-        return;
-    const bool pressed = static_cast<int>(index) == bar.pressed;
-    COLORREF colour = IsEnabled(item) ? LabelColour : DisabledColour;
-    if (pressed) {
-        HBRUSH face = CreateSolidBrush(PressedFace);
-        FillRect(dc, &box, face);
-        DeleteObject(face);
-        colour = PressedLabel;
-    }
-    SetTextColor(dc, colour);
-    RECT text = box;
-    text.left += ButtonPadding;
-    text.right -= ButtonPadding + (item.dropDown ? ArrowWidth : 0);
-    DrawTextW(dc, item.label.c_str(), static_cast<int>(item.label.size()), &text,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (item.dropDown)
-        DrawArrow(dc, box.right - ButtonPadding + 2, (box.top + box.bottom) / 2, colour);
-}
-
-LRESULT OnPaint(HWND window, WPARAM, LPARAM)
-{
-    MenuBar* bar = BarOf(window);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    HBRUSH face = CreateSolidBrush(BarFace);
-    FillRect(dc, &client, face);
-    DeleteObject(face);
-    HBRUSH edge = CreateSolidBrush(BarEdge);
-    RECT top = { client.left, client.top, client.right, client.top + 1 };
-    FillRect(dc, &top, edge);
-    DeleteObject(edge);
-
-    if (bar) {
-        HGDIOBJ previous = SelectObject(dc, bar->font.get());
-        SetBkMode(dc, TRANSPARENT);
-        for (size_t i = 0; i < bar->buttons.size(); ++i)
-            DrawButton(dc, *bar, i);
-        SelectObject(dc, previous);
-    }
-    EndPaint(window, &ps);
-    return 0;
+    return CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOOFFSET;
 }
 
 // Opens a button's menu above the bar, the button shown pressed meanwhile. The
 // menu belongs to the program's window: it gets the menu's messages and the
 // chosen item's WM_COMMAND, as on the handheld.
-void OpenDropDown(HWND window, MenuBar& bar, int index)
+LRESULT OnOpenDropDown(HWND window, WPARAM command, LPARAM)
 {
-    SetPressed(window, bar, index);
-    RECT button = bar.buttons[index];
+    MenuBar* bar = BarOf(window);
+    const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, SHCMBM_GETSUBMENU, 0, command));
+    const LRESULT index = SendMessageW(window, TB_COMMANDTOINDEX, command, 0);
+    RECT button = {};
+    if (!bar || !menu || !SendMessageW(window, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button)))
+        return 0;
+    SendMessageW(window, TB_PRESSBUTTON, command, TRUE);
+    UpdateWindow(window);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&button), 2);
     TPMPARAMS keepClear = { sizeof keepClear, button };
-    TrackPopupMenuEx(bar.content.items[index].dropDown,
-                     TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, button.left,
-                     button.top, bar.parent, &keepClear);
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, button.left,
+                     button.top, bar->parent, &keepClear);
     // The program may have dropped the bar while its menu was open.
-    if (IsWindow(window) && BarOf(window) == &bar)
-        SetPressed(window, bar, -1);
+    if (IsWindow(window) && BarOf(window) == bar)
+        SendMessageW(window, TB_PRESSBUTTON, command, FALSE);
+    return 0;
 }
 
-LRESULT OnLButtonDown(HWND window, WPARAM, LPARAM lParam)
+// The toolbar reports to the bar itself (see OnNcCreate). A drop-down opens
+// once the toolbar is done with the tap: the program may drop the bar while
+// its menu is open, and the toolbar still has work to do after it asks.
+LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    MenuBar* bar = BarOf(window);
-    const POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
-    const int index = bar ? ButtonAt(*bar, point) : -1;
-    // While the program's window is disabled (a modal dialog is open) the bar
-    // takes no taps.
-    if (index < 0 || !IsEnabled(bar->content.items[index]) || !IsWindowEnabled(bar->parent))
-        return 0;
-    if (bar->content.items[index].dropDown) {
-        OpenDropDown(window, *bar, index);
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->hwndFrom != window)
+        return CallToolbar(window, WM_NOTIFY, wParam, lParam);
+    switch (header->code) {
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
+    case TBN_DROPDOWN:
+        PostMessageW(window, OpenDropDownMessage, reinterpret_cast<NMTOOLBARW*>(lParam)->iItem, 0);
+        return TBDDRET_DEFAULT;
+    default:
         return 0;
     }
-    SetCapture(window);
-    bar->tracked = index;
-    SetPressed(window, *bar, index);
+}
+
+// A tapped button's command goes to the program's window, from the bar.
+// Posted, as a menu's commands are: the command may destroy the bar (Exit
+// closes the program) while the toolbar is still handling the tap.
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const MenuBar* bar = BarOf(window);
+    if (bar && reinterpret_cast<HWND>(lParam) == window)
+        PostMessageW(bar->parent, WM_COMMAND, wParam, lParam);
     return 0;
 }
 
-// The button stays pressed only while the stylus is on it.
-LRESULT OnMouseMove(HWND window, WPARAM, LPARAM lParam)
+// While the program's window is disabled (a modal dialog is open) the bar
+// takes no taps.
+LRESULT OnLButtonDown(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    MenuBar* bar = BarOf(window);
-    if (!bar || bar->tracked < 0)
+    const MenuBar* bar = BarOf(window);
+    if (!bar || !IsWindowEnabled(bar->parent))
         return 0;
-    const POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
-    SetPressed(window, *bar, ButtonAt(*bar, point) == bar->tracked ? bar->tracked : -1);
-    return 0;
-}
-
-LRESULT OnLButtonUp(HWND window, WPARAM, LPARAM lParam)
-{
-    MenuBar* bar = BarOf(window);
-    if (!bar || bar->tracked < 0)
-        return 0;
-    const POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
-    const int index = bar->tracked;
-    const bool chosen = ButtonAt(*bar, point) == index;
-    ReleaseCapture();
-    if (!chosen)
-        return 0;
-    const WORD command = bar->content.items[index].command;
-    // Last: the command may destroy the bar (Exit closes the program).
-    SendMessageW(bar->parent, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(window));
-    return 0;
-}
-
-LRESULT OnCaptureChanged(HWND window, WPARAM, LPARAM)
-{
-    if (MenuBar* bar = BarOf(window)) {
-        bar->tracked = -1;
-        SetPressed(window, *bar, -1);
-    }
-    return 0;
+    return CallToolbar(window, WM_LBUTTONDOWN, wParam, lParam);
 }
 
 // A tap on the bar leaves the program's window active.
@@ -382,11 +315,46 @@ LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM)
     return 0;
 }
 
+// The bar's own face: a flat toolbar has its parent window paint its
+// background, and for the bar that would be the program's window.
+LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    FillWith(reinterpret_cast<HDC>(wParam), client, BarFace);
+    return TRUE;
+}
+
+// The edge line along the top is the bar's frame, so that the buttons below
+// it start at the toolbar's first row.
+LRESULT OnNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallToolbar(window, WM_NCCALCSIZE, wParam, lParam);
+    reinterpret_cast<RECT*>(lParam)->top += EdgeHeight;
+    return result;
+}
+
+LRESULT OnNcPaint(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallToolbar(window, WM_NCPAINT, wParam, lParam);
+    RECT edge;
+    GetWindowRect(window, &edge);
+    edge = { 0, 0, edge.right - edge.left, EdgeHeight };
+    HDC dc = GetWindowDC(window);
+    FillWith(dc, edge, BarEdge);
+    ReleaseDC(window, dc);
+    return result;
+}
+
 LRESULT OnGetSubMenu(HWND window, WPARAM, LPARAM lParam)
 {
-    const MenuBar* bar = BarOf(window);
-    const int index = bar ? IndexOfCommand(*bar, lParam) : -1;
-    return index < 0 ? 0 : reinterpret_cast<LRESULT>(bar->content.items[index].dropDown);
+    if (const MenuBar* bar = BarOf(window)) {
+        for (const MenuBarItem& item : bar->content.items) {
+            if (item.command == lParam)
+                return reinterpret_cast<LRESULT>(item.dropDown);
+        }
+    }
+    return 0;
 }
 
 LRESULT OnGetMenu(HWND window, WPARAM, LPARAM)
@@ -395,75 +363,32 @@ LRESULT OnGetMenu(HWND window, WPARAM, LPARAM)
     return bar ? reinterpret_cast<LRESULT>(bar->content.menu.get()) : 0;
 }
 
-// The bar answers the toolbar queries a handheld program may send its bar.
-LRESULT OnButtonCount(HWND window, WPARAM, LPARAM)
+// The toolbar tells its parent window about taps, drop-downs and drawing; for
+// a window without a parent that would be the program's window. The bar
+// answers those itself, from before the toolbar's first question.
+LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    const MenuBar* bar = BarOf(window);
-    return bar ? static_cast<LRESULT>(bar->content.items.size()) : 0;
+    const LRESULT created = CallToolbar(window, WM_NCCREATE, wParam, lParam);
+    if (created)
+        CallToolbar(window, TB_SETPARENT, reinterpret_cast<WPARAM>(window), 0);
+    return created;
 }
 
-LRESULT OnGetItemRect(HWND window, WPARAM index, LPARAM lParam)
+// The toolbar hands these on to its parent window, which is the bar itself,
+// and would again: the bar has no owner-drawn parts or list children, so they
+// end here.
+LRESULT OnHandedOn(HWND, WPARAM, LPARAM)
 {
-    const MenuBar* bar = BarOf(window);
-    auto* rect = reinterpret_cast<RECT*>(lParam);
-    if (!bar || !rect || index >= bar->buttons.size())
-        return FALSE;
-    *rect = bar->buttons[index];
-    return TRUE;
+    return 0;
 }
 
-LRESULT OnCommandToIndex(HWND window, WPARAM command, LPARAM)
-{
-    const MenuBar* bar = BarOf(window);
-    return bar ? IndexOfCommand(*bar, command) : -1;
-}
-
-// Length of the label of the button with this command; copied when there is
-// room (the caller's buffer must hold the length plus the terminator).
-LRESULT OnGetButtonText(HWND window, WPARAM command, LPARAM lParam)
-{
-    const MenuBar* bar = BarOf(window);
-    const int index = bar ? IndexOfCommand(*bar, command) : -1;
-    if (index < 0)
-        return -1;
-    const std::wstring& label = bar->content.items[index].label;
-    if (auto* buffer = reinterpret_cast<WCHAR*>(lParam))
-        lstrcpyW(buffer, label.c_str());
-    return static_cast<LRESULT>(label.size());
-}
-
-LRESULT OnGetButton(HWND window, WPARAM index, LPARAM lParam)
-{
-    const MenuBar* bar = BarOf(window);
-    auto* button = reinterpret_cast<TBBUTTON*>(lParam);
-    if (!bar || !button || index >= bar->content.items.size())
-        return FALSE;
-    const MenuBarItem& item = bar->content.items[index];
-    *button = TBBUTTON{};
-    button->iBitmap = I_IMAGENONE;
-    button->idCommand = item.command;
-    button->fsState = static_cast<BYTE>(item.state);
-    button->fsStyle = static_cast<BYTE>(item.style);
-    button->iString = reinterpret_cast<INT_PTR>(item.label.c_str());
-    return TRUE;
-}
-
-LRESULT OnNcCreate(HWND window, WPARAM, LPARAM lParam)
-{
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    return DefWindowProcW(window, WM_NCCREATE, 0, lParam);
-}
-
-// The bar's menu and font go with the bar.
+// The bar's menu and font go with the bar, after the toolbar is done with them.
 LRESULT OnNcDestroy(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    MenuBar* bar = BarOf(window);
+    std::unique_ptr<MenuBar> bar(BarOf(window));
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     StopWatching(window);
-    if (bar && bar->ownedByWindow)
-        delete bar;
-    return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
+    return CallToolbar(window, WM_NCDESTROY, wParam, lParam);
 }
 
 struct MessageHandler {
@@ -473,30 +398,33 @@ struct MessageHandler {
 
 constexpr MessageHandler MenuBarHandlers[] = {
     { WM_NCCREATE, OnNcCreate },
-    { WM_PAINT, OnPaint },
+    { WM_NCCALCSIZE, OnNcCalcSize },
+    { WM_NCPAINT, OnNcPaint },
+    { WM_ERASEBKGND, OnEraseBackground },
     { WM_MOUSEACTIVATE, OnMouseActivate },
     { WM_ACTIVATE, OnActivate },
     { WM_LBUTTONDOWN, OnLButtonDown },
-    { WM_MOUSEMOVE, OnMouseMove },
-    { WM_LBUTTONUP, OnLButtonUp },
-    { WM_CAPTURECHANGED, OnCaptureChanged },
+    { WM_NOTIFY, OnNotify },
+    { WM_COMMAND, OnCommand },
+    { OpenDropDownMessage, OnOpenDropDown },
     { SHCMBM_GETSUBMENU, OnGetSubMenu },
     { SHCMBM_GETMENU, OnGetMenu },
-    { TB_BUTTONCOUNT, OnButtonCount },
-    { TB_GETITEMRECT, OnGetItemRect },
-    { TB_COMMANDTOINDEX, OnCommandToIndex },
-    { TB_GETBUTTONTEXTW, OnGetButtonText },
-    { TB_GETBUTTON, OnGetButton },
+    { WM_DRAWITEM, OnHandedOn },
+    { WM_MEASUREITEM, OnHandedOn },
+    { WM_CHARTOITEM, OnHandedOn },
+    { WM_VKEYTOITEM, OnHandedOn },
     { WM_NCDESTROY, OnNcDestroy },
 };
 
+// Everything else, the toolbar queries a handheld program may send its bar
+// among them, is the toolbar's.
 LRESULT CALLBACK MenuBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     for (const MessageHandler& entry : MenuBarHandlers) {
         if (entry.message == message)
             return entry.handle(window, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return CallToolbar(window, message, wParam, lParam);
 }
 
 HINSTANCE ThisModule()
@@ -504,17 +432,27 @@ HINSTANCE ThisModule()
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
+// The toolbar's class under the shell's name, with the bar's procedure in
+// front. Without double clicks: a second quick tap is another tap, and goes
+// through the same check as the first.
 bool RegisterMenuBarClass()
 {
-    WNDCLASSW existing;
-    if (GetClassInfoW(ThisModule(), MenuBarClass, &existing))
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(ThisModule(), MenuBarClass, &existing))
         return true;
-    WNDCLASSW wc = {};
+    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_BAR_CLASSES };
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(nullptr, TOOLBARCLASSNAMEW, &wc))
+        return false;
+    ToolbarProc = wc.lpfnWndProc;
+    wc.style &= ~(CS_GLOBALCLASS | CS_DBLCLKS);
     wc.lpfnWndProc = MenuBarProc;
     wc.hInstance = ThisModule();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = MenuBarClass;
-    return RegisterClassW(&wc) != 0;
+    return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace
@@ -535,21 +473,22 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
     if (!RegisterMenuBarClass())
         return FALSE;
 
-    const RECT screen = HandheldScreenRect();
-    const int width = screen.right - screen.left;
-    LayOutButtons(*bar, HandheldMenuBarHeight);
-
     // Not a child: the bar is a window of its own along the bottom of the
     // screen, owned by the program's window so that it stays above it. It is
     // shown without activation; a visible creation would take the focus.
+    // Flat, so that the buttons start at the top of the client area; the bar
+    // keeps the place and size it is given.
+    const RECT screen = HandheldScreenRect();
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MenuBarClass, L"",
-                                  WS_POPUP | WS_CLIPSIBLINGS, screen.left,
-                                  screen.bottom - HandheldMenuBarHeight, width, HandheldMenuBarHeight,
-                                  pmbi->hwndParent, nullptr, ThisModule(), bar.get());
+                                  WS_POPUP | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST |
+                                      CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                                  screen.left, screen.bottom - HandheldMenuBarHeight,
+                                  screen.right - screen.left, HandheldMenuBarHeight, pmbi->hwndParent,
+                                  nullptr, ThisModule(), nullptr);
     if (!window)
         return FALSE;
-    bar->ownedByWindow = true;
-    bar.release();
+    AddButtons(window, *bar);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar.release()));
     WatchOwnerOf(window);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
