@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/progress.h"
 #include "cleanup/clear_selection.h"
 #include "eventlist/event_list.h"

@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/tap_hold.h"
 #include "resources/resource.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/progress.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"

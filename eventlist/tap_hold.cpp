@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/unique_handles.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"

@@ -2,7 +2,7 @@
 // a bold blue heading and coloured notes.
 #include "settings/dialogs.h"
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/unique_handles.h"
 #include "platform/aygshell.h"
 #include "resources/resource.h"
