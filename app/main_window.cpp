@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "app/progress.h"
 #include "cleanup/cleanup_pass.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
@@ -48,12 +47,6 @@ constexpr ChildButton MainButtons[] = {
     { L"Log", IDC_LOG, LogButtonLeft },
 };
 
-void FitColumnsAndWidenDialogText()
-{
-    FitEventColumns(EventListWindow, EventColumnCount);
-    SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
-}
-
 // OnCreate -- build the buttons, the list and the menu bar, then load the list
 // with the window already on screen.
 LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
@@ -82,13 +75,12 @@ LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
     SendMessageW(EventListWindow, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
 
     ShowWindow(window, SW_SHOW);
-    TotalEvents = static_cast<int>(EventPass(Load));
+    ReloadEvents(TotalFromLoad, FitColumns);
     // From 300 entries the load shows a warning first, and that box's message
     // loop paints the window while the total is still 0: the line is drawn
     // again with the count. Otherwise the window has not been painted yet and
     // this changes nothing.
     InvalidateRect(window, &TotalLineRect, TRUE);
-    FitColumnsAndWidenDialogText();
     return 0;
 }
 
@@ -158,8 +150,7 @@ LRESULT OnExit(HWND window, WORD, HWND, WORD)
 LRESULT OnClear(HWND window, WORD, HWND, WORD)
 {
     CleanupPass();
-    TotalEvents = static_cast<int>(CountNotifications());
-    EventPass(Load);
+    ReloadEvents(TotalCountedFirst, KeepColumns);
     InvalidateRect(window, nullptr, TRUE);
     return 0;
 }
@@ -178,9 +169,7 @@ LRESULT OnLog(HWND window, WORD, HWND, WORD)
 
 LRESULT OnRefresh(HWND window, WORD, HWND, WORD)
 {
-    TotalEvents = static_cast<int>(CountNotifications());
-    EventPass(Load);
-    FitColumnsAndWidenDialogText();
+    ReloadEvents(TotalCountedFirst, FitColumns);
     InvalidateRect(window, nullptr, TRUE);
     return 0;
 }

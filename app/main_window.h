@@ -4,12 +4,10 @@
 
 #include <windows.h>
 
-extern HINSTANCE AppInstance;   // the program's module: owner of the class, source of every resource
-extern HWND MainWindow;         // the main window; null until CreateWindowExW returns
+#include "app/app_state.h"
+
 extern HWND MenuBarWindow;      // the menu bar, or null while there is none
-extern HWND EventListWindow;    // the event list
 extern HFONT ListFont;          // the event list's font
-extern int TotalEvents;         // the number shown in "Total Events = %d"
 
 extern const WCHAR MainWindowClass[];  // "Tallyvane": class name and title
 
@@ -35,5 +33,6 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND CreateMenuBar(HWND window);
 
-// Puts the state above back to its start values (tests only).
+// Puts the state above and that of app/app_state.h back to their start values
+// (tests only).
 void ResetMainWindowStateForTests();

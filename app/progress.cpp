@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "resources/resource.h"
 
 HCURSOR SavedCursor = nullptr;
@@ -70,6 +70,16 @@ void SetLine(HWND line, const WCHAR* text)
     UpdateWindow(line);
 }
 
+// A pass's status line, with room to spare for any two counts.
+struct StatusLine {
+    StatusLine(DWORD done, DWORD total)
+    {
+        wsprintfW(text, L"Processing %d of %d events...", static_cast<int>(done),
+                  static_cast<int>(total));
+    }
+    WCHAR text[100];
+};
+
 }  // namespace
 
 void ProgressStart(HWND dialog, const WCHAR* status, const WCHAR* title, int low, int high)
@@ -105,6 +115,23 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
     if (message == WM_DESTROY && dialog == Controls.dialog)
         Controls = {};
     return FALSE;
+}
+
+void PassProgressOpen(const WCHAR* title, DWORD total)
+{
+    ProgressWindow = ProgressOpen(MainWindow);
+    ProgressStart(ProgressWindow, StatusLine(0, total).text, title, 0, static_cast<int>(total));
+}
+
+void PassProgressStep(DWORD done, DWORD total)
+{
+    ProgressStep(ProgressWindow, StatusLine(done, total).text, static_cast<int>(done));
+}
+
+void PassProgressClose()
+{
+    ProgressClose(ProgressWindow);
+    ProgressWindow = nullptr;
 }
 
 void ResetProgressStateForTests()

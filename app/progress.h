@@ -15,4 +15,30 @@ void ProgressStep(HWND dialog, const WCHAR* status, int position);
 void ProgressClose(HWND dialog);
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The busy cursor from construction to End() or the end of the scope,
+// whichever comes first, so that every way out of a pass takes it down once.
+class BusyCursorScope {
+public:
+    BusyCursorScope() { BusyCursor(1); }
+    ~BusyCursorScope() { End(); }
+    BusyCursorScope(const BusyCursorScope&) = delete;
+    BusyCursorScope& operator=(const BusyCursorScope&) = delete;
+
+    void End()
+    {
+        if (on_)
+            BusyCursor(0);
+        on_ = false;
+    }
+
+private:
+    bool on_ = true;
+};
+
+// The progress window of a pass over total notifications, owned by MainWindow
+// and kept in ProgressWindow; its status line reads "Processing %d of %d events...".
+void PassProgressOpen(const WCHAR* title, DWORD total);
+void PassProgressStep(DWORD done, DWORD total);
+void PassProgressClose();
+
 void ResetProgressStateForTests();

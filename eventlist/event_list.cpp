@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/tap_hold.h"
 #include "resources/resource.h"
@@ -32,16 +32,11 @@ constexpr int ColumnTitleCapacity = 100;
 constexpr COLORREF DuplicateTextColor = RGB(255, 0, 0);
 constexpr COLORREF PlainTextColor = RGB(0, 0, 0);
 
-struct CodeName {
-    DWORD code;
-    const WCHAR* name;
-};
+constexpr WCHAR UnknownName[] = L"UKNOWN";
 
-constexpr CodeName NotifyTypeNames[] = {
-    { 1, L"CNT_EVENT" },
-    { 2, L"CNT_TIME" },
-    { 3, L"CNT_PERIOD" },
-    { 4, L"CNT_CLASSICTIME" },
+// Indexed by the trigger kind, which starts at 1.
+constexpr const WCHAR* NotifyTypeNames[] = {
+    UnknownName, L"CNT_EVENT", L"CNT_TIME", L"CNT_PERIOD", L"CNT_CLASSICTIME",
 };
 
 // Indexed by the event code. "_DEVICE_CHANGE" keeps its leading underscore.
@@ -52,7 +47,11 @@ constexpr const WCHAR* EventTypeNames[] = {
     L"TZ_CHANGE",
 };
 
-constexpr WCHAR UnknownName[] = L"UKNOWN";
+template <size_t N>
+const WCHAR* NameOf(const WCHAR* const (&names)[N], DWORD code)
+{
+    return code < N ? names[code] : UnknownName;
+}
 
 LRESULT ColourRow(NMLVCUSTOMDRAW* draw)
 {
@@ -137,18 +136,13 @@ HFONT CreateListFont(LONG weight, LONG height)
 
 const WCHAR* NotifyTypeName(DWORD code)
 {
-    for (const CodeName& entry : NotifyTypeNames) {
-        if (entry.code == code)
-            return entry.name;
-    }
-    return UnknownName;
+    return NameOf(NotifyTypeNames, code);
 }
 
 const WCHAR* EventTypeName(LONG code)
 {
     // Taken unsigned, so a record without a trigger (-1) falls to the default.
-    const DWORD index = static_cast<DWORD>(code);
-    return index < ARRAYSIZE(EventTypeNames) ? EventTypeNames[index] : UnknownName;
+    return NameOf(EventTypeNames, static_cast<DWORD>(code));
 }
 
 const WCHAR* EventStatusName(DWORD eventStatus)

@@ -24,6 +24,18 @@ void SetListRedraw(HWND list, BOOL on);
 void FitEventColumns(HWND list, int count);
 HFONT CreateListFont(LONG weight, LONG height);
 
+// Turns the list's drawing off, and on again at every way out of the scope.
+class ListDrawingOff {
+public:
+    explicit ListDrawingOff(HWND list) : list_(list) { SetListRedraw(list_, FALSE); }
+    ~ListDrawingOff() { SetListRedraw(list_, TRUE); }
+    ListDrawingOff(const ListDrawingOff&) = delete;
+    ListDrawingOff& operator=(const ListDrawingOff&) = delete;
+
+private:
+    HWND list_;
+};
+
 const WCHAR* NotifyTypeName(DWORD code);
 const WCHAR* EventTypeName(LONG code);
 const WCHAR* EventStatusName(DWORD eventStatus);  // "Active" for 1, else "InActive"

@@ -3,12 +3,9 @@
 
 #include <commctrl.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <memory>
-#include <new>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/progress.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
@@ -26,25 +23,25 @@ void ResetLogWriteFailure()
 
 namespace {
 
-constexpr int FormatCapacity = 300;     // the long date, the warning, progress and log lines
+constexpr int FormatCapacity = 300;     // the long date, the warning and the log's number lines
 constexpr DWORD WarningLevel = 300;     // this many notifications take a while to load
 
-const WCHAR ProcessingFormat[] = L"Processing %d of %d events...";
-
-// An array of n entries, or null when the memory cannot be had. A count too
-// large to be a size at all makes new (std::nothrow) T[n] throw rather than
-// return null, so that case is caught first.
-template <class T>
-std::unique_ptr<T[]> AllocateArray(DWORD n)
+// Tells of the failure that stops a pass, with the normal cursor back first.
+DWORD Stop(BusyCursorScope& busy, const WCHAR* text, const WCHAR* caption = L"Error")
 {
-    if (n > PTRDIFF_MAX / sizeof(T))
-        return nullptr;
-    return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+    busy.End();
+    MessageBoxW(nullptr, text, caption, MB_OK);
+    return 0;
 }
 
-void ShowError(const WCHAR* text, const WCHAR* caption = L"Error")
+void WarnOfLongPass(DWORD n)
 {
-    MessageBoxW(nullptr, text, caption, MB_OK);
+    WCHAR text[FormatCapacity];
+    wsprintfW(text,
+              L"Warning: You have %d events on your system which is very high! This may take "
+              L"a while to load...",
+              static_cast<int>(n));
+    MessageBoxW(MainWindow, text, L"Warning", MB_OK);
 }
 
 // Today's date in the system's long form; YYYY-MM-DD when that cannot be had.
@@ -74,7 +71,7 @@ void AppendNumberLine(const WCHAR* format, int value)
     AppendToLog(line);
 }
 
-void AppendLogBlock(const NotificationRecord& record)
+void AppendLogBlock(int, HANDLE, const NotificationRecord& record)
 {
     AppendToLog(L"Application: ");
     AppendToLog(record.application);
@@ -112,97 +109,95 @@ void AddEventRow(int position, HANDLE notification, const NotificationRecord& re
         SetEventCell(EventListWindow, row, column, cells[column - 1], notification);
 }
 
+void EmptyList()
+{
+    SendMessageW(EventListWindow, LVM_DELETEALLITEMS, 0, 0);
+}
+
+// Drawing is still off through the marking; one repaint shows the result.
+void MarkAndRepaint()
+{
+    MarkDuplicates(EventListWindow);
+    InvalidateRect(EventListWindow, nullptr, TRUE);
+}
+
+// What each mode does before the count, for each record read, and after the
+// walk (null: nothing). Load empties the list first, so that a pass that
+// stops early leaves it empty; Log writes its header even then.
+struct PassMode {
+    const WCHAR* title;
+    void (*begin)();
+    void (*take)(int position, HANDLE notification, const NotificationRecord& record);
+    void (*end)();
+};
+
+constexpr PassMode LoadMode = { L"Loading events", EmptyList, AddEventRow, MarkAndRepaint };
+constexpr PassMode LogMode = { L"Logging events", AppendLogHeader, AppendLogBlock, nullptr };
+
+// Every handle that can be read, in listing order.
+void WalkHandles(const PassMode& mode, const HandleListing& listing)
+{
+    NotificationRecord record;
+    for (DWORD i = 0; i < listing.got; ++i) {
+        PassProgressStep(i + 1, listing.got);
+        if (ReadNotificationRecord(listing.handles[i], &record) == ReadOk)
+            mode.take(static_cast<int>(i), listing.handles[i], record);
+    }
+}
+
 }  // namespace
 
 DWORD EventPass(int mode)
 {
-    BusyCursor(1);
-    const bool load = mode == Load;
-    const WCHAR* title;
-    if (load) {
-        SendMessageW(EventListWindow, LVM_DELETEALLITEMS, 0, 0);
-        title = L"Loading events";
-    } else {
-        AppendLogHeader();
-        title = L"Logging events";
-    }
+    const PassMode& pass = mode == Load ? LoadMode : LogMode;
+    BusyCursorScope busy;
+    pass.begin();
 
     DWORD n = 0;
-    if (!CeGetUserNotificationHandles(nullptr, 0, &n)) {
-        BusyCursor(0);
-        ShowError(L"Error in getting number of notifications 1!");
-        return 0;
-    }
-    if (n == 0) {
-        BusyCursor(0);
-        ShowError(L"Number of notifications is zero!");
-        return 0;
-    }
-
-    WCHAR text[FormatCapacity];
-    if (n >= WarningLevel) {
-        wsprintfW(text,
-                  L"Warning: You have %d events on your system which is very high! This may take "
-                  L"a while to load...",
-                  static_cast<int>(n));
-        MessageBoxW(MainWindow, text, L"Warning", MB_OK);
-    }
-
-    std::unique_ptr<HANDLE[]> handles = AllocateArray<HANDLE>(n);
-    if (!handles) {
-        BusyCursor(0);
-        ShowError(L"Could not allocate mem for pHandles!", L"Out of Memory");
-        return 0;
-    }
-
+    if (!CountNotificationHandles(&n))
+        return Stop(busy, L"Error in getting number of notifications 1!");
+    if (n == 0)
+        return Stop(busy, L"Number of notifications is zero!");
+    if (n >= WarningLevel)
+        WarnOfLongPass(n);
     // A listing that fails or comes up short still covers what it delivered.
-    DWORD got = 0;
-    CeGetUserNotificationHandles(handles.get(), n, &got);
-    if (got > n)
-        got = n;
-    const int total = static_cast<int>(got);
+    HandleListing listing = ListNotificationHandles(n);
+    if (!listing.handles)
+        return Stop(busy, L"Could not allocate mem for pHandles!", L"Out of Memory");
 
-    ProgressWindow = ProgressOpen(MainWindow);
-    wsprintfW(text, ProcessingFormat, 0, total);
-    ProgressStart(ProgressWindow, text, title, 0, total);
-    SetListRedraw(EventListWindow, FALSE);
-
-    NotificationRecord record;
-    for (int i = 0; i < total; ++i) {
-        wsprintfW(text, ProcessingFormat, i + 1, total);
-        ProgressStep(ProgressWindow, text, i + 1);
-        if (ReadNotificationRecord(handles[i], &record) != ReadOk)
-            continue;
-        if (load)
-            AddEventRow(i, handles[i], record);
-        else
-            AppendLogBlock(record);
-    }
-    handles.reset();
-
-    // Drawing stays off through the marking; one repaint shows the result.
-    if (load) {
-        MarkDuplicates(EventListWindow);
-        InvalidateRect(EventListWindow, nullptr, TRUE);
-    }
-    BusyCursor(0);
-    ProgressClose(ProgressWindow);
-    ProgressWindow = nullptr;
-    SetListRedraw(EventListWindow, TRUE);
+    PassProgressOpen(pass.title, listing.got);
+    ListDrawingOff drawingOff(EventListWindow);
+    WalkHandles(pass, listing);
+    listing.handles.reset();
+    if (pass.end)
+        pass.end();
+    // The normal cursor comes back first and the list's drawing last.
+    busy.End();
+    PassProgressClose();
     return n;
 }
 
 DWORD CountNotifications()
 {
-    BusyCursor(1);
+    BusyCursorScope busy;
     DWORD n = 0;
-    const BOOL counted = CeGetUserNotificationHandles(nullptr, 0, &n);
-    BusyCursor(0);
-    if (!counted) {
-        ShowError(L"Failed to count user notification handles!");
-        return 0;
-    }
+    if (!CountNotificationHandles(&n))
+        return Stop(busy, L"Failed to count user notification handles!");
     return n;
+}
+
+void ReloadEvents(TotalSource total, ColumnFit columns)
+{
+    if (total == TotalCountedFirst) {
+        TotalEvents = static_cast<int>(CountNotifications());
+        EventPass(Load);
+    } else {
+        TotalEvents = static_cast<int>(EventPass(Load));
+    }
+    if (columns == FitColumns) {
+        FitEventColumns(EventListWindow, EventColumnCount);
+        SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
+    }
 }
 
 // The log is UTF-8 without a byte-order mark, and "\n" is a single line feed

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/unique_handles.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
@@ -145,7 +145,7 @@ LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
     if (MessageBoxW(window, question, L"Warning", MB_YESNO) == IDYES) {
         if (entry.notification != nullptr && !CeClearUserNotification(entry.notification))
             MessageBoxW(window, L"Unable to delete notification", L"Error", MB_OK);
-        TotalEvents = static_cast<int>(EventPass(Load));
+        ReloadEvents(TotalFromLoad, KeepColumns);
     }
     DeselectRow(EventListWindow, row);
     ListFollowUp();

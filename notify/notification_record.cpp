@@ -1,8 +1,6 @@
 #include "notify/notification_record.h"
 
 #include <cwchar>
-#include <memory>
-#include <new>
 
 #include "platform/notify.h"
 
@@ -47,7 +45,7 @@ int ReadNotification(HANDLE notification, DWORD* notifyType, LONG* eventType,
         return ReadRefused;
 
     // The heap's blocks are aligned for any type, as the packed structures need.
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
+    std::unique_ptr<BYTE[]> buffer = AllocateArray<BYTE>(size);
     if (!buffer)
         return ReadNoMemory;
     DWORD delivered = 0;
@@ -96,4 +94,22 @@ int ReadNotificationRecord(HANDLE notification, NotificationRecord* record)
                             record->dialogText, RecordTextCapacity,
                             record->application, RecordTextCapacity,
                             record->arguments, RecordTextCapacity);
+}
+
+bool CountNotificationHandles(DWORD* count)
+{
+    *count = 0;
+    return CeGetUserNotificationHandles(nullptr, 0, count) != FALSE;
+}
+
+HandleListing ListNotificationHandles(DWORD count)
+{
+    HandleListing listing;
+    listing.handles = AllocateArray<HANDLE>(count);
+    if (!listing.handles)
+        return listing;
+    listing.listed = CeGetUserNotificationHandles(listing.handles.get(), count, &listing.got);
+    if (listing.got > count)
+        listing.got = count;
+    return listing;
 }

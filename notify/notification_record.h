@@ -1,8 +1,13 @@
-// One notification flattened into codes and bounded texts. The only code that
-// looks inside the platform's notification structures.
+// One notification flattened into codes and bounded texts, and the listing of
+// the handles that name them. The only code that looks inside the platform's
+// notification structures or asks the database for its handles.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
 
 // Capacity, in characters, that every caller gives each text of a record.
 constexpr DWORD RecordTextCapacity = 80;
@@ -36,3 +41,30 @@ int ReadNotification(HANDLE notification, DWORD* notifyType, LONG* eventType,
 // record's notifyType is set to 0 first, so that an entry without a trigger
 // never carries the type of the entry read before it.
 int ReadNotificationRecord(HANDLE notification, NotificationRecord* record);
+
+// An array of n entries (handles, or a flag for each), or null when the
+// memory cannot be had. A count too large to be a size at all would make
+// new (std::nothrow) T[n] throw rather than return null.
+template <class T>
+std::unique_ptr<T[]> AllocateArray(DWORD n)
+{
+    if (n > PTRDIFF_MAX / sizeof(T))
+        return nullptr;
+    return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+}
+
+// How many notifications the database holds now; false when it would not say.
+bool CountNotificationHandles(DWORD* count);
+
+// The handles of one listing, in the order the platform delivers them: the
+// order of the list's rows and log blocks, and the order that decides which
+// copy of a duplicate Clear keeps.
+struct HandleListing {
+    std::unique_ptr<HANDLE[]> handles;   // null when there was no room for them
+    DWORD got = 0;                       // how many were delivered; never above the count
+    bool listed = false;                 // false when the platform failed the listing
+};
+
+// Room for count handles, counted just before, filled by the platform. The
+// database may have changed since the count: callers walk got handles.
+HandleListing ListNotificationHandles(DWORD count);

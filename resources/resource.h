@@ -11,6 +11,12 @@
 #define IDR_EVENT_POPUP      108  // tap-and-hold menu
 #define IDD_PROGRESS         110  // progress dialog
 
+// Control ids are fixed numbers, numbered per window: 1001 to 1003 stand for
+// both the main window's controls and the About dialog's, and 1013 for both
+// the Settings dialog's script note and the progress dialog's status line.
+// Only a window's own controls are ever looked up by these, so the reuse is
+// harmless; do not renumber.
+
 // Main window controls
 #define IDC_EVENT_LIST       1001
 #define IDC_CLEAR            1002

@@ -2,7 +2,7 @@
 // a bold blue heading and coloured notes.
 #include "settings/dialogs.h"
 
-#include "app/main_window.h"
+#include "app/app_state.h"
 #include "app/unique_handles.h"
 #include "platform/aygshell.h"
 #include "resources/resource.h"
@@ -20,9 +20,6 @@ struct HeadingFont {
     UniqueFont font;
     HFONT displaced = nullptr;   // what the heading font displaced at its latest selection
 };
-
-HeadingFont AboutHeading = { 14, nullptr };      // About's 1001
-HeadingFont SettingsHeading = { 13, nullptr };   // Settings' 1008
 
 UniqueFont MakeHeadingFont(LONG height)
 {
@@ -69,12 +66,6 @@ void InitShellDialog(HWND dialog)
     SHInitDialog(&info);
 }
 
-// Controls the dialog does not colour get what the system gives them.
-INT_PTR DefaultColours(HWND dialog, WPARAM wParam, LPARAM lParam)
-{
-    return static_cast<INT_PTR>(DefWindowProcW(dialog, WM_CTLCOLORSTATIC, wParam, lParam));
-}
-
 LRESULT RunDialog(HWND owner, int templateId, DLGPROC procedure)
 {
     HRSRC found = FindResourceW(AppInstance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
@@ -88,36 +79,18 @@ LRESULT RunDialog(HWND owner, int templateId, DLGPROC procedure)
     return 0;
 }
 
-struct DialogHandler {
-    UINT message;
-    INT_PTR (*handle)(HWND, WPARAM, LPARAM);
-};
-
-template <size_t N>
-INT_PTR Dispatch(const DialogHandler (&handlers)[N], HWND dialog, UINT message, WPARAM wParam,
-                 LPARAM lParam)
+void AboutOnInitDialog(HWND dialog)
 {
-    for (const DialogHandler& entry : handlers) {
-        if (entry.message == message)
-            return entry.handle(dialog, wParam, lParam);
-    }
-    return FALSE;
-}
-
-INT_PTR AboutOnInitDialog(HWND dialog, WPARAM, LPARAM)
-{
-    InitShellDialog(dialog);
     SetWindowTextW(GetDlgItem(dialog, IDC_ABOUT_NAME), L"Tallyvane");
     SetWindowTextW(GetDlgItem(dialog, IDC_ABOUT_VERSION), L"Version 2.0");
-    return FALSE;
 }
 
 // 1000 closes the dialog like the shell's OK.
 constexpr int AboutCloseCommand = 1000;
 
-INT_PTR AboutOnCommand(HWND dialog, WPARAM wParam, LPARAM)
+INT_PTR AboutOnCommand(HWND dialog, WORD id)
 {
-    switch (LOWORD(wParam)) {
+    switch (id) {
     case IDOK:
     case IDCANCEL:
     case AboutCloseCommand:
@@ -127,32 +100,6 @@ INT_PTR AboutOnCommand(HWND dialog, WPARAM wParam, LPARAM)
         return FALSE;
     }
 }
-
-INT_PTR AboutOnCtlColorStatic(HWND dialog, WPARAM wParam, LPARAM lParam)
-{
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
-    case IDC_ABOUT_NAME:
-        return ColourHeading(AboutHeading, dc);
-    case IDC_ABOUT_WEB:
-        return ColourText(dc, HeadingBlue);
-    default:
-        return DefaultColours(dialog, wParam, lParam);
-    }
-}
-
-INT_PTR AboutOnDestroy(HWND dialog, WPARAM, LPARAM)
-{
-    ReleaseHeadingFont(dialog, AboutHeading);
-    return FALSE;
-}
-
-constexpr DialogHandler AboutHandlers[] = {
-    { WM_INITDIALOG, AboutOnInitDialog },
-    { WM_COMMAND, AboutOnCommand },
-    { WM_CTLCOLORSTATIC, AboutOnCtlColorStatic },
-    { WM_DESTROY, AboutOnDestroy },
-};
 
 void CheckWhenOn(HWND dialog, int box, DWORD option)
 {
@@ -175,18 +122,16 @@ void SaveOptions(HWND dialog)
     WriteSettingValue(L"script", RemoveScriptEvents);
 }
 
-INT_PTR SettingsOnInitDialog(HWND dialog, WPARAM, LPARAM)
+void SettingsOnInitDialog(HWND dialog)
 {
-    InitShellDialog(dialog);
     CheckWhenOn(dialog, IDC_REMOVE_DUPLICATES, RemoveDuplicates);
     CheckWhenOn(dialog, IDC_REMOVE_SCRIPT, RemoveScriptEvents);
-    return FALSE;
 }
 
 // The check boxes' own clicks need nothing: they toggle themselves.
-INT_PTR SettingsOnCommand(HWND dialog, WPARAM wParam, LPARAM)
+INT_PTR SettingsOnCommand(HWND dialog, WORD id)
 {
-    switch (LOWORD(wParam)) {
+    switch (id) {
     case IDOK:
         SaveOptions(dialog);
         EndDialog(dialog, 0);
@@ -199,32 +144,61 @@ INT_PTR SettingsOnCommand(HWND dialog, WPARAM wParam, LPARAM)
     }
 }
 
-INT_PTR SettingsOnCtlColorStatic(HWND dialog, WPARAM wParam, LPARAM lParam)
+// What sets the two dialogs apart: the bold blue heading, the notes in one
+// colour (a note id of 0 is none: GetDlgCtrlID gives 0 only when it fails),
+// what opening the dialog sets up and what its commands do.
+struct DialogKind {
+    int headingId;
+    HeadingFont heading;
+    COLORREF noteColour;
+    int notes[2];
+    void (*onInitDialog)(HWND dialog);
+    INT_PTR (*onCommand)(HWND dialog, WORD id);
+};
+
+DialogKind AboutDialog = {
+    IDC_ABOUT_NAME, { 14, nullptr }, HeadingBlue, { IDC_ABOUT_WEB, 0 },
+    AboutOnInitDialog, AboutOnCommand,
+};
+DialogKind SettingsDialog = {
+    IDC_SETTINGS_HEADING, { 13, nullptr }, NoteRed, { IDC_DUPLICATES_NOTE, IDC_SCRIPT_NOTE },
+    SettingsOnInitDialog, SettingsOnCommand,
+};
+
+// Controls the dialog does not colour get what the system gives them.
+INT_PTR ColourStatic(DialogKind& kind, HWND dialog, WPARAM wParam, LPARAM lParam)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
-    case IDC_SETTINGS_HEADING:
-        return ColourHeading(SettingsHeading, dc);
-    case IDC_DUPLICATES_NOTE:
-    case IDC_SCRIPT_NOTE:
-        return ColourText(dc, NoteRed);
+    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+    if (id == kind.headingId)
+        return ColourHeading(kind.heading, dc);
+    for (int note : kind.notes) {
+        if (note != 0 && note == id)
+            return ColourText(dc, kind.noteColour);
+    }
+    return static_cast<INT_PTR>(DefWindowProcW(dialog, WM_CTLCOLORSTATIC, wParam, lParam));
+}
+
+// Messages the dialog does not handle get the dialog manager's default.
+INT_PTR HandleDialogMessage(DialogKind& kind, HWND dialog, UINT message, WPARAM wParam,
+                            LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitShellDialog(dialog);
+        kind.onInitDialog(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        return kind.onCommand(dialog, LOWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+        return ColourStatic(kind, dialog, wParam, lParam);
+    case WM_DESTROY:
+        ReleaseHeadingFont(dialog, kind.heading);
+        return FALSE;
     default:
-        return DefaultColours(dialog, wParam, lParam);
+        return FALSE;
     }
 }
-
-INT_PTR SettingsOnDestroy(HWND dialog, WPARAM, LPARAM)
-{
-    ReleaseHeadingFont(dialog, SettingsHeading);
-    return FALSE;
-}
-
-constexpr DialogHandler SettingsHandlers[] = {
-    { WM_INITDIALOG, SettingsOnInitDialog },
-    { WM_COMMAND, SettingsOnCommand },
-    { WM_CTLCOLORSTATIC, SettingsOnCtlColorStatic },
-    { WM_DESTROY, SettingsOnDestroy },
-};
 
 }  // namespace
 
@@ -240,10 +214,10 @@ LRESULT ShowSettingsDialog(HWND window, WORD, HWND, WORD)
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return Dispatch(AboutHandlers, dialog, message, wParam, lParam);
+    return HandleDialogMessage(AboutDialog, dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return Dispatch(SettingsHandlers, dialog, message, wParam, lParam);
+    return HandleDialogMessage(SettingsDialog, dialog, message, wParam, lParam);
 }
