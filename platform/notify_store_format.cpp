@@ -61,27 +61,7 @@ void AppendQuoted(std::string* out, const StoredText& text)
         return;
     }
     out->push_back('"');
-    size_t pos = 0;
-    while (pos < text->size()) {
-        bool unpaired;
-        const char32_t c = NextCodePoint(*text, &pos, &unpaired);
-        if (c == '"' || c == '\\') {
-            out->push_back('\\');
-            out->push_back(static_cast<char>(c));
-        } else if (c == '\t') {
-            *out += "\\t";
-        } else if (c == '\n') {
-            *out += "\\n";
-        } else if (c == '\r') {
-            *out += "\\r";
-        } else if (unpaired || c < 0x20 || c == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
-            *out += escape;
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
+    *out += ToUtf8(Escaped(*text, L"\\\""));
     out->push_back('"');
 }
 
@@ -247,6 +227,14 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
     }
 }
 
+// The bytes that end a run of plain characters in a text, which converts in
+// one go: no UTF-8 sequence holds them.
+bool EndsPlainRun(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return c == '"' || c == '\\' || (b < 0x20 && c != '\t') || b == 0x7F;
+}
+
 bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
 {
     if (v == "null") {
@@ -260,31 +248,31 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
     std::wstring out;
     size_t pos = 1;
     while (true) {
+        size_t stop = pos;
+        while (stop < v.size() && !EndsPlainRun(v[stop]))
+            ++stop;
+        std::wstring plain;
+        if (!FromUtf8(v.data() + pos, stop - pos, &plain)) {
+            *fault = L"bad UTF-8 in the text";
+            return false;
+        }
+        out += plain;
+        pos = stop;
         if (pos >= v.size()) {
             *fault = L"the text has no closing quote";
             return false;
         }
-        const auto b = static_cast<unsigned char>(v[pos]);
-        if (b == '"') {
+        if (v[pos] == '"') {
             ++pos;
             break;
         }
-        if (b == '\\') {
-            ++pos;
-            if (!ParseEscape(v, &pos, &out, fault))
-                return false;
-            continue;
-        }
-        if ((b < 0x20 && b != '\t') || b == 0x7F) {
+        if (v[pos] != '\\') {
             *fault = L"a control character in a text must be written as an escape";
             return false;
         }
-        char32_t c;
-        if (!DecodeUtf8(v, &pos, &c)) {
-            *fault = L"bad UTF-8 in the text";
+        ++pos;
+        if (!ParseEscape(v, &pos, &out, fault))
             return false;
-        }
-        AppendUtf16(&out, c);
     }
     if (pos != v.size()) {
         *fault = L"text after the closing quote";
