@@ -506,9 +506,7 @@ private:
 };
 }  // namespace
 
-namespace {
-
-std::string StoreHeader(DWORD nextHandle)
+std::string StoreFileHead(DWORD nextHandle)
 {
     std::string out = Magic;
     out += " " + Number(FormatVersion) + "\n";
@@ -517,17 +515,13 @@ std::string StoreHeader(DWORD nextHandle)
     return out;
 }
 
-const char StoreEnd[] = "end-of-store\n";
-
-}  // namespace
-
 std::string FormatStore(const StoreContents& contents)
 {
-    std::string out = StoreHeader(contents.nextHandle);
-    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreEnd);
+    std::string out = StoreFileHead(contents.nextHandle);
+    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreFileTail);
     for (const StoredNotification& entry : contents.entries)
         AppendEntry(&out, entry);
-    out += StoreEnd;
+    out += StoreFileTail;
     return out;
 }
 
@@ -535,19 +529,6 @@ std::string FormatEntry(const StoredNotification& entry)
 {
     std::string out;
     AppendEntry(&out, entry);
-    return out;
-}
-
-std::string FormatStore(DWORD nextHandle, const std::vector<std::string>& entryTexts)
-{
-    std::string out = StoreHeader(nextHandle);
-    size_t size = out.size() + sizeof StoreEnd;
-    for (const std::string& text : entryTexts)
-        size += text.size();
-    out.reserve(size);
-    for (const std::string& text : entryTexts)
-        out += text;
-    out += StoreEnd;
     return out;
 }
 
