@@ -162,11 +162,12 @@ std::string Trimmed(const std::string& line)
 }
 
 // A token from the file for an error message: short, and readable whatever
-// bytes it holds.
+// bytes it holds; a control character would act on the terminal that shows
+// the message.
 std::wstring Shown(const std::string& token)
 {
     constexpr size_t Longest = 40;
-    std::wstring text = LenientFromUtf8(token.substr(0, Longest));
+    std::wstring text = Escaped(LenientFromUtf8(token.substr(0, Longest)), L"");
     if (token.size() > Longest)
         text += L"...";
     return L"'" + text + L"'";
