@@ -147,10 +147,12 @@ std::wstring ChosenOrDefaultPath(const Store& s)
 {
     if (!s.chosenPath.empty())
         return s.chosenPath;
-    WCHAR fromEnvironment[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(StorePathVariable, fromEnvironment, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
-        return fromEnvironment;
+    // Whole, however long: a path cut short would name another store.
+    const DWORD size = GetEnvironmentVariableW(StorePathVariable, nullptr, 0);
+    std::wstring value(size, L'\0');
+    const DWORD length = size > 1 ? GetEnvironmentVariableW(StorePathVariable, &value[0], size) : 0;
+    if (length > 0 && length < size)
+        return value.substr(0, length);
     return DefaultStorePath;
 }
 
@@ -158,10 +160,7 @@ void Resolve(Store& s)
 {
     if (s.resolved)
         return;
-    const std::wstring path = ChosenOrDefaultPath(s);
-    WCHAR full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    s.path = length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+    s.path = FullPath(ChosenOrDefaultPath(s));
     s.sharing = std::make_unique<StoreSharing>(s.path);
     s.resolved = true;
 }

@@ -38,6 +38,9 @@ private:
     volatile LONG* counter_ = nullptr;
 };
 
+// The full form of a path, however long; the path itself when it has none.
+std::wstring FullPath(const std::wstring& path);
+
 // What the file looked like when it was last read or written.
 struct FileStamp {
     bool exists = false;
@@ -48,6 +51,9 @@ struct FileStamp {
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 FileStamp StampOf(const std::wstring& path);
+
+// These take paths of any length: beyond what Windows takes as it is, they
+// use the path's long form (\\?\C:\...).
 
 // Reads the whole file. A file (or folder) that is not there gives no bytes
 // and *exists false; any other failure returns false with *error set.

@@ -171,6 +171,20 @@ TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
               std::string::npos);
 }
 
+TEST(Notifyctl, AStorePathBeyondMaxPathIsUsedWhole)
+{
+    TestDevice device;
+    std::wstring store = device.Folder();
+    for (int i = 0; i < 3; ++i)
+        store += L"\\" + std::wstring(90, L'x');
+    store += L"\\notifications.txt";
+    ASSERT_GT(store.size(), static_cast<size_t>(MAX_PATH));
+    ToolResult added = RunNotifyctl(store, { L"add" });
+    ASSERT_EQ(added.exitCode, 0u) << added.err;
+    NotifyStoreUsePath(store);
+    EXPECT_EQ(device.Count(), 1u) << "the entry went to the store named, not to another one";
+}
+
 TEST(Notifyctl, ListEscapesAndMarksNulls)
 {
     TestDevice device;
