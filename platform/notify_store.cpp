@@ -269,6 +269,7 @@ bool SaveLocked(Store& s)
 
 // Load, change and save under the lock, so that no other process's change
 // in between is lost. `change` returns false to leave everything as it was.
+// A read-only store is read but never replaced, as on the handheld.
 template <typename Change>
 bool Modify(Store& s, Change change)
 {
@@ -276,6 +277,8 @@ bool Modify(Store& s, Change change)
     StoreLock lock(s);
     if (!lock.Held() || !SyncLocked(s))
         return false;
+    if (IsReadOnlyFile(s.path))
+        return Failed(s, L"the store is read-only", ERROR_ACCESS_DENIED);
     if (!change())
         return false;
     return SaveLocked(s);

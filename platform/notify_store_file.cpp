@@ -156,6 +156,12 @@ FileStamp StampOf(const std::wstring& path)
     return stamp;
 }
 
+bool IsReadOnlyFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(LongForm(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error)
 {
     bytes->clear();

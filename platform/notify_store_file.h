@@ -55,6 +55,10 @@ FileStamp StampOf(const std::wstring& path);
 // These take paths of any length: beyond what Windows takes as it is, they
 // use the path's long form (\\?\C:\...).
 
+// Whether the file is there and marked read-only, which a move over it must
+// respect: Windows refuses to replace such a file, Wine does not.
+bool IsReadOnlyFile(const std::wstring& path);
+
 // Reads the whole file. A file (or folder) that is not there gives no bytes
 // and *exists false; any other failure returns false with *error set.
 bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error);
