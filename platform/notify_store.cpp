@@ -31,7 +31,8 @@ HANDLE AsHandle(DWORD value)
 // CeGetUserNotification hands out, and its text in the file, made by the
 // first save that needs it, so that a load formats nothing.
 struct CachedEntry {
-    explicit CachedEntry(StoredNotification e) : entry(std::move(e)), packed(PackNotification(entry)) {}
+    explicit CachedEntry(StoredNotification e)
+        : entry(std::move(e)), packed(PackNotification(entry)) {}
     StoredNotification entry;
     PackedNotification packed;
     std::string text;
@@ -41,19 +42,22 @@ struct CachedEntry {
 // leaves the others where they are.
 class EntryList {
 public:
-    using Entries = std::list<CachedEntry>;
-
-    void Assign(StoreContents contents)
+    explicit EntryList(StoreContents contents = StoreContents()) : nextHandle_(contents.nextHandle)
     {
-        Clear();
-        nextHandle_ = contents.nextHandle;
         for (StoredNotification& entry : contents.entries)
             Link(std::move(entry));
     }
-    void Clear()
+    // Its index points into its own list: moved whole, never copied.
+    EntryList(EntryList&&) = default;
+    EntryList& operator=(EntryList&&) = default;
+    EntryList(const EntryList&) = delete;
+    EntryList& operator=(const EntryList&) = delete;
+
+    const std::list<CachedEntry>& All() const { return entries_; }
+    DWORD NextHandle() const { return nextHandle_; }
+    DWORD HandlesLeft() const
     {
-        entries_.clear();
-        index_.clear();
+        return nextHandle_ > LastHandleValue ? 0 : LastHandleValue - nextHandle_ + 1;
     }
     CachedEntry* Find(HANDLE h)
     {
@@ -80,12 +84,24 @@ public:
         index_.erase(found);
         return true;
     }
-    DWORD HandlesLeft() const
+    void EraseAll() { *this = EntryList(StoreContents{ nextHandle_, {} }); }
+    // The file from each entry's own text, formatting only the entries that
+    // changed since the last save.
+    std::string FileBytes()
     {
-        return nextHandle_ > LastHandleValue ? 0 : LastHandleValue - nextHandle_ + 1;
+        std::string bytes = StoreFileHead(nextHandle_);
+        size_t size = bytes.size() + sizeof StoreFileTail;
+        for (CachedEntry& cached : entries_) {
+            if (cached.text.empty())
+                cached.text = FormatEntry(cached.entry);
+            size += cached.text.size();
+        }
+        bytes.reserve(size);
+        for (const CachedEntry& cached : entries_)
+            bytes += cached.text;
+        bytes += StoreFileTail;
+        return bytes;
     }
-    DWORD NextHandle() const { return nextHandle_; }
-    Entries& All() { return entries_; }
 
 private:
     CachedEntry& Link(StoredNotification entry)
@@ -95,9 +111,9 @@ private:
         return entries_.back();
     }
 
-    DWORD nextHandle_ = 1;   // the handle the next new entry gets
-    Entries entries_;
-    std::unordered_map<DWORD, Entries::iterator> index_;
+    DWORD nextHandle_;   // the handle the next new entry gets
+    std::list<CachedEntry> entries_;
+    std::unordered_map<DWORD, std::list<CachedEntry>::iterator> index_;
 };
 
 struct Store {
@@ -214,7 +230,7 @@ bool SyncLocked(Store& s)
             return Failed(s, error, ERROR_FILE_CORRUPT);
         ++s.stats.diskLoads;
     }
-    s.entries.Assign(std::move(contents));
+    s.entries = EntryList(std::move(contents));
     s.generation = generation;
     s.stamp = stamp;
     s.loaded = true;
@@ -235,28 +251,10 @@ bool Fresh(Store& s, bool checkFile)
     return lock.Held() && SyncLocked(s);
 }
 
-// The file from each entry's own text, formatting only the entries that
-// changed since the last save.
-std::string FileBytes(EntryList& entries)
-{
-    std::string bytes = StoreFileHead(entries.NextHandle());
-    size_t size = bytes.size() + sizeof StoreFileTail;
-    for (CachedEntry& cached : entries.All()) {
-        if (cached.text.empty())
-            cached.text = FormatEntry(cached.entry);
-        size += cached.text.size();
-    }
-    bytes.reserve(size);
-    for (const CachedEntry& cached : entries.All())
-        bytes += cached.text;
-    bytes += StoreFileTail;
-    return bytes;
-}
-
 bool SaveLocked(Store& s)
 {
     std::wstring error;
-    if (!ReplaceWholeFile(s.path, FileBytes(s.entries), &error)) {
+    if (!ReplaceWholeFile(s.path, s.entries.FileBytes(), &error)) {
         s.loaded = false;
         return Failed(s, error, ERROR_WRITE_FAULT);
     }
@@ -436,7 +434,7 @@ void NotifyStoreUsePath(const std::wstring& path)
     s.resolved = false;
     s.sharing.reset();
     s.loaded = false;
-    s.entries.Assign(StoreContents());
+    s.entries = EntryList();
     s.lastError.clear();
 }
 
@@ -479,7 +477,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
         if (entries.size() > s.entries.HandlesLeft())
             return OutOfHandles(s);
         if (replaceAll)
-            s.entries.Clear();
+            s.entries.EraseAll();
         for (const StoredNotification& entry : entries)
             added.push_back(s.entries.Append(entry));
         return true;

@@ -178,19 +178,6 @@ std::wstring Wide(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-bool HexDigit(char c, unsigned* value)
-{
-    if (c >= '0' && c <= '9')
-        *value = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        *value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        *value = c - 'A' + 10;
-    else
-        return false;
-    return true;
-}
-
 bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstring* fault)
 {
     if (*pos >= v.size()) {
@@ -205,16 +192,13 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
     case 'n': out->push_back(L'\n'); return true;
     case 'r': out->push_back(L'\r'); return true;
     case 'u': {
-        unsigned value = 0;
-        for (int i = 0; i < 4; ++i) {
-            unsigned digit;
-            if (*pos >= v.size() || !HexDigit(v[*pos], &digit)) {
-                *fault = L"bad escape: \\u needs four hexadecimal digits";
-                return false;
-            }
-            value = value * 16 + digit;
-            ++*pos;
+        const std::string digits = v.substr(*pos, 4);
+        DWORD value;
+        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value)) {
+            *fault = L"bad escape: \\u needs four hexadecimal digits";
+            return false;
         }
+        *pos += 4;
         if (value == 0) {
             *fault = L"\\u0000 is not allowed in a text";
             return false;

@@ -8,15 +8,17 @@ namespace {
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// A UTF-16 code unit never needs more than three UTF-8 bytes (a pair, four),
-// and a UTF-8 byte never more than one code unit: one call with room enough.
+// A UTF-8 byte never makes more than one UTF-16 code unit, so one call
+// with that much room converts the whole text.
 std::wstring Widened(const char* bytes, size_t size, DWORD flags, bool* ok)
 {
+    *ok = true;
+    if (size == 0)
+        return std::wstring();
     std::wstring text(size, L'\0');
-    const int length = size == 0 ? 0
-                                 : MultiByteToWideChar(CP_UTF8, flags, bytes, static_cast<int>(size),
-                                                       &text[0], static_cast<int>(text.size()));
-    *ok = size == 0 || length > 0;
+    const int length = MultiByteToWideChar(CP_UTF8, flags, bytes, static_cast<int>(size), &text[0],
+                                           static_cast<int>(size));
+    *ok = length > 0;
     text.resize(*ok ? length : 0);
     return text;
 }
@@ -34,17 +36,18 @@ bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
 
 std::string ToUtf8(const std::wstring& text)
 {
+    if (text.empty())
+        return std::string();
     std::wstring whole(text);
     for (size_t i = 0; i < whole.size(); ++i) {
         if (IsUnpairedSurrogate(text, i))
             whole[i] = 0xFFFD;
     }
+    // A code unit never needs more than three UTF-8 bytes (a pair, four).
     std::string bytes(whole.size() * 3, '\0');
-    const int length =
-        whole.empty() ? 0
-                      : WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole.data(),
-                                            static_cast<int>(whole.size()), &bytes[0],
-                                            static_cast<int>(bytes.size()), nullptr, nullptr);
+    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole.data(),
+                                           static_cast<int>(whole.size()), &bytes[0],
+                                           static_cast<int>(bytes.size()), nullptr, nullptr);
     bytes.resize(length);
     return bytes;
 }

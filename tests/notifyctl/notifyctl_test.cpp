@@ -196,7 +196,8 @@ TEST(Notifyctl, AReadOnlyStoreIsNeverReplaced)
     for (const std::vector<std::wstring>& command : writes) {
         ToolResult result = Tool(device, command);
         EXPECT_EQ(result.exitCode, 3u) << Narrow(command[0]);
-        EXPECT_EQ(result.err, "notifyctl: " + Narrow(device.StorePath()) + ": the store is read-only\n");
+        EXPECT_EQ(result.err,
+                  "notifyctl: " + Narrow(device.StorePath()) + ": the store is read-only\n");
     }
     EXPECT_FALSE(CeClearUserNotification(h)) << "the program's own clears fail too";
     EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ h });
