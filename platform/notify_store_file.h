@@ -41,6 +41,9 @@ private:
 // The full form of a path, however long; the path itself when it has none.
 std::wstring FullPath(const std::wstring& path);
 
+// The calls below take paths of any length: beyond what Windows takes as it
+// is, they use the path's long form (\\?\C:\...).
+
 // What the file looked like when it was last read or written.
 struct FileStamp {
     bool exists = false;
@@ -51,9 +54,6 @@ struct FileStamp {
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 FileStamp StampOf(const std::wstring& path);
-
-// These take paths of any length: beyond what Windows takes as it is, they
-// use the path's long form (\\?\C:\...).
 
 // Whether the file is there and marked read-only, which a move over it must
 // respect: Windows refuses to replace such a file, Wine does not.
