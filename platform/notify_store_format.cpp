@@ -61,7 +61,7 @@ void AppendQuoted(std::string* out, const StoredText& text)
         return;
     }
     out->push_back('"');
-    *out += ToUtf8(Escaped(*text, L"\\\""));
+    AppendUtf8(out, Escaped(*text, L"\\\""));
     out->push_back('"');
 }
 

@@ -34,21 +34,33 @@ bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
     return false;
 }
 
+void AppendUtf8(std::string* out, const std::wstring& text)
+{
+    const std::wstring* whole = &text;
+    std::wstring repaired;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsUnpairedSurrogate(text, i))
+            continue;
+        if (whole == &text)
+            whole = &(repaired = text);
+        repaired[i] = 0xFFFD;
+    }
+    if (whole->empty())
+        return;
+    // A code unit never needs more than three UTF-8 bytes (a pair, four).
+    const size_t start = out->size();
+    const int room = static_cast<int>(whole->size() * 3);
+    out->resize(start + room);
+    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole->data(),
+                                           static_cast<int>(whole->size()), &(*out)[start], room,
+                                           nullptr, nullptr);
+    out->resize(start + length);
+}
+
 std::string ToUtf8(const std::wstring& text)
 {
-    if (text.empty())
-        return std::string();
-    std::wstring whole(text);
-    for (size_t i = 0; i < whole.size(); ++i) {
-        if (IsUnpairedSurrogate(text, i))
-            whole[i] = 0xFFFD;
-    }
-    // A code unit never needs more than three UTF-8 bytes (a pair, four).
-    std::string bytes(whole.size() * 3, '\0');
-    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole.data(),
-                                           static_cast<int>(whole.size()), &bytes[0],
-                                           static_cast<int>(bytes.size()), nullptr, nullptr);
-    bytes.resize(length);
+    std::string bytes;
+    AppendUtf8(&bytes, text);
     return bytes;
 }
 
