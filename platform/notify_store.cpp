@@ -6,6 +6,7 @@
 #include "platform/notify_store.h"
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <unordered_map>
 
@@ -15,6 +16,105 @@
 namespace {
 constexpr wchar_t DefaultStorePath[] = L"C:\\Windows\\notifications.txt";
 constexpr wchar_t StorePathVariable[] = L"TALLYVANE_STORE";
+
+DWORD HandleValue(HANDLE h)
+{
+    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(h));
+}
+
+HANDLE AsHandle(DWORD value)
+{
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+}
+
+// One entry as this process holds it: the entry, the bytes
+// CeGetUserNotification hands out, and its text in the file, made by the
+// first save that needs it, so that a load formats nothing.
+struct CachedEntry {
+    explicit CachedEntry(StoredNotification e)
+        : entry(std::move(e)), packed(PackNotification(entry)) {}
+    StoredNotification entry;
+    PackedNotification packed;
+    std::string text;
+};
+
+// The entries in listing order, found by handle. Clearing one unlinks it and
+// leaves the others where they are.
+class EntryList {
+public:
+    explicit EntryList(StoreContents contents = StoreContents()) : nextHandle_(contents.nextHandle)
+    {
+        for (StoredNotification& entry : contents.entries)
+            Link(std::move(entry));
+    }
+    // Its index points into its own list: moved whole, never copied.
+    EntryList(EntryList&&) = default;
+    EntryList& operator=(EntryList&&) = default;
+    EntryList(const EntryList&) = delete;
+    EntryList& operator=(const EntryList&) = delete;
+
+    const std::list<CachedEntry>& All() const { return entries_; }
+    DWORD NextHandle() const { return nextHandle_; }
+    DWORD HandlesLeft() const
+    {
+        return nextHandle_ > LastHandleValue ? 0 : LastHandleValue - nextHandle_ + 1;
+    }
+    CachedEntry* Find(HANDLE h)
+    {
+        const auto found = index_.find(HandleValue(h));
+        return found == index_.end() ? nullptr : &*found->second;
+    }
+    HANDLE Append(StoredNotification entry)
+    {
+        entry.handle = nextHandle_++;
+        return AsHandle(Link(std::move(entry)).entry.handle);
+    }
+    // A replaced entry keeps its handle and its place.
+    void Replace(CachedEntry* at, StoredNotification entry)
+    {
+        entry.handle = at->entry.handle;
+        *at = CachedEntry(std::move(entry));
+    }
+    bool Erase(HANDLE h)
+    {
+        const auto found = index_.find(HandleValue(h));
+        if (found == index_.end())
+            return false;
+        entries_.erase(found->second);
+        index_.erase(found);
+        return true;
+    }
+    void EraseAll() { *this = EntryList(StoreContents{ nextHandle_, {} }); }
+    // The file from each entry's own text, formatting only the entries that
+    // changed since the last save.
+    std::string FileBytes()
+    {
+        std::string bytes = StoreFileHead(nextHandle_);
+        size_t size = bytes.size() + sizeof StoreFileTail;
+        for (CachedEntry& cached : entries_) {
+            if (cached.text.empty())
+                cached.text = FormatEntry(cached.entry);
+            size += cached.text.size();
+        }
+        bytes.reserve(size);
+        for (const CachedEntry& cached : entries_)
+            bytes += cached.text;
+        bytes += StoreFileTail;
+        return bytes;
+    }
+
+private:
+    CachedEntry& Link(StoredNotification entry)
+    {
+        entries_.emplace_back(std::move(entry));
+        index_.emplace(entries_.back().entry.handle, std::prev(entries_.end()));
+        return entries_.back();
+    }
+
+    DWORD nextHandle_;   // the handle the next new entry gets
+    std::list<CachedEntry> entries_;
+    std::unordered_map<DWORD, std::list<CachedEntry>::iterator> index_;
+};
 
 struct Store {
     Store() { InitializeCriticalSection(&guard); }
@@ -29,10 +129,7 @@ struct Store {
     bool loaded = false;
     LONG generation = 0;
     FileStamp stamp;
-    StoreContents contents;
-    std::vector<PackedNotification> packed;    // parallel to contents.entries
-    std::vector<std::string> texts;            // parallel: each entry as the file holds it
-    std::unordered_map<DWORD, size_t> index;   // handle to position
+    EntryList entries;
 
     std::wstring lastError;
     NotifyStoreFaults faults;
@@ -56,16 +153,6 @@ private:
     Store& store_;
 };
 
-DWORD HandleValue(HANDLE h)
-{
-    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(h));
-}
-
-HANDLE AsHandle(DWORD value)
-{
-    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
-}
-
 // Whether a fault numbered `at` (0: every call) applies to call number `call`.
 bool Hits(DWORD at, DWORD call)
 {
@@ -76,10 +163,12 @@ std::wstring ChosenOrDefaultPath(const Store& s)
 {
     if (!s.chosenPath.empty())
         return s.chosenPath;
-    WCHAR fromEnvironment[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(StorePathVariable, fromEnvironment, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
-        return fromEnvironment;
+    // Whole, however long: a path cut short would name another store.
+    const DWORD size = GetEnvironmentVariableW(StorePathVariable, nullptr, 0);
+    std::wstring value(size, L'\0');
+    const DWORD length = size > 1 ? GetEnvironmentVariableW(StorePathVariable, &value[0], size) : 0;
+    if (length > 0 && length < size)
+        return value.substr(0, length);
     return DefaultStorePath;
 }
 
@@ -87,10 +176,7 @@ void Resolve(Store& s)
 {
     if (s.resolved)
         return;
-    const std::wstring path = ChosenOrDefaultPath(s);
-    WCHAR full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    s.path = length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+    s.path = FullPath(ChosenOrDefaultPath(s));
     s.sharing = std::make_unique<StoreSharing>(s.path);
     s.resolved = true;
 }
@@ -125,21 +211,6 @@ private:
     bool held_ = false;
 };
 
-void Rebuild(Store& s)
-{
-    s.packed.clear();
-    s.packed.reserve(s.contents.entries.size());
-    s.texts.clear();
-    s.texts.reserve(s.contents.entries.size());
-    s.index.clear();
-    s.index.reserve(s.contents.entries.size());
-    for (size_t i = 0; i < s.contents.entries.size(); ++i) {
-        s.packed.push_back(PackNotification(s.contents.entries[i]));
-        s.texts.push_back(FormatEntry(s.contents.entries[i]));
-        s.index.emplace(s.contents.entries[i].handle, i);
-    }
-}
-
 // With the lock held: makes the copy in memory match the file.
 bool SyncLocked(Store& s)
 {
@@ -159,8 +230,7 @@ bool SyncLocked(Store& s)
             return Failed(s, error, ERROR_FILE_CORRUPT);
         ++s.stats.diskLoads;
     }
-    s.contents = std::move(contents);
-    Rebuild(s);
+    s.entries = EntryList(std::move(contents));
     s.generation = generation;
     s.stamp = stamp;
     s.loaded = true;
@@ -184,7 +254,7 @@ bool Fresh(Store& s, bool checkFile)
 bool SaveLocked(Store& s)
 {
     std::wstring error;
-    if (!ReplaceWholeFile(s.path, FormatStore(s.contents.nextHandle, s.texts), &error)) {
+    if (!ReplaceWholeFile(s.path, s.entries.FileBytes(), &error)) {
         s.loaded = false;
         return Failed(s, error, ERROR_WRITE_FAULT);
     }
@@ -197,6 +267,7 @@ bool SaveLocked(Store& s)
 
 // Load, change and save under the lock, so that no other process's change
 // in between is lost. `change` returns false to leave everything as it was.
+// A read-only store is read but never replaced, as on the handheld.
 template <typename Change>
 bool Modify(Store& s, Change change)
 {
@@ -204,45 +275,17 @@ bool Modify(Store& s, Change change)
     StoreLock lock(s);
     if (!lock.Held() || !SyncLocked(s))
         return false;
+    if (IsReadOnlyFile(s.path))
+        return Failed(s, L"the store is read-only", ERROR_ACCESS_DENIED);
     if (!change())
         return false;
     return SaveLocked(s);
-}
-
-const size_t* Find(const Store& s, HANDLE h)
-{
-    const auto found = s.index.find(HandleValue(h));
-    return found == s.index.end() ? nullptr : &found->second;
 }
 
 bool UnknownHandle()
 {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
-}
-
-DWORD HandlesLeft(const Store& s)
-{
-    const DWORD next = s.contents.nextHandle;
-    return next > LastHandleValue ? 0 : LastHandleValue - next + 1;
-}
-
-HANDLE Append(Store& s, StoredNotification entry)
-{
-    entry.handle = s.contents.nextHandle++;
-    s.index.emplace(entry.handle, s.contents.entries.size());
-    s.packed.push_back(PackNotification(entry));
-    s.texts.push_back(FormatEntry(entry));
-    s.contents.entries.push_back(std::move(entry));
-    return AsHandle(s.contents.entries.back().handle);
-}
-
-void Replace(Store& s, size_t at, StoredNotification entry)
-{
-    entry.handle = s.contents.entries[at].handle;
-    s.packed[at] = PackNotification(entry);
-    s.texts[at] = FormatEntry(entry);
-    s.contents.entries[at] = std::move(entry);
 }
 
 bool OutOfHandles(Store& s)
@@ -272,7 +315,7 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
         }
         if (!Fresh(s, true))
             return FALSE;
-        DWORD count = static_cast<DWORD>(s.contents.entries.size());
+        DWORD count = static_cast<DWORD>(s.entries.All().size());
         if (f.reportedCount != 0 && Hits(f.reportedCountAt, call))
             count = f.reportedCount;
         *pcHandlesNeeded = count;
@@ -286,13 +329,14 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
     }
     if (!Fresh(s, true))
         return FALSE;
-    DWORD delivered = static_cast<DWORD>(s.contents.entries.size());
+    DWORD delivered = static_cast<DWORD>(s.entries.All().size());
     if (delivered > cHandles)
         delivered = cHandles;
     if (f.listingShortBy != 0 && Hits(f.listingShortAt, call))
         delivered = delivered > f.listingShortBy ? delivered - f.listingShortBy : 0;
-    for (DWORD i = 0; i < delivered; ++i)
-        rghNotifications[i] = AsHandle(s.contents.entries[i].handle);
+    auto cached = s.entries.All().begin();
+    for (DWORD i = 0; i < delivered; ++i, ++cached)
+        rghNotifications[i] = AsHandle(cached->entry.handle);
     *pcHandlesNeeded = delivered;
     return TRUE;
 }
@@ -311,14 +355,14 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
     *pcBytesNeeded = 0;
     if (!Fresh(s, false))
         return FALSE;
-    const size_t* at = Find(s, hNotification);
-    if (!at)
+    const CachedEntry* cached = s.entries.Find(hNotification);
+    if (!cached)
         return UnknownHandle();
     if (cBufferSize == 0 && s.faults.zeroSizeRead && hNotification == s.faults.zeroSizeRead) {
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
     }
-    const PackedNotification& packed = s.packed[*at];
+    const PackedNotification& packed = cached->packed;
     *pcBytesNeeded = static_cast<DWORD>(packed.bytes.size());
     if (!pBuffer || cBufferSize < packed.bytes.size()) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -340,21 +384,7 @@ BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
     }
-    return Modify(s, [&] {
-        const size_t* found = Find(s, hNotification);
-        if (!found)
-            return UnknownHandle();
-        const size_t at = *found;
-        s.contents.entries.erase(s.contents.entries.begin() + at);
-        s.packed.erase(s.packed.begin() + at);
-        s.texts.erase(s.texts.begin() + at);
-        s.index.erase(HandleValue(hNotification));
-        for (auto& position : s.index) {
-            if (position.second > at)
-                --position.second;
-        }
-        return true;
-    });
+    return Modify(s, [&] { return s.entries.Erase(hNotification) || UnknownHandle(); });
 }
 
 HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt,
@@ -370,16 +400,16 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
     HANDLE result = nullptr;
     const bool done = Modify(s, [&] {
         if (!hNotification) {
-            if (HandlesLeft(s) == 0)
+            if (s.entries.HandlesLeft() == 0)
                 return OutOfHandles(s);
-            result = Append(s, std::move(entry));
+            result = s.entries.Append(std::move(entry));
             return true;
         }
-        const size_t* at = Find(s, hNotification);
-        if (!at)
+        CachedEntry* cached = s.entries.Find(hNotification);
+        if (!cached)
             return UnknownHandle();
         // A replaced entry is registered afresh, so it has not fired.
-        Replace(s, *at, std::move(entry));
+        s.entries.Replace(cached, std::move(entry));
         result = hNotification;
         return true;
     });
@@ -404,10 +434,7 @@ void NotifyStoreUsePath(const std::wstring& path)
     s.resolved = false;
     s.sharing.reset();
     s.loaded = false;
-    s.contents = StoreContents();
-    s.packed.clear();
-    s.texts.clear();
-    s.index.clear();
+    s.entries = EntryList();
     s.lastError.clear();
 }
 
@@ -416,12 +443,12 @@ BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
     Store& s = TheStore();
     Guard guard(s);
     return Modify(s, [&] {
-        const size_t* at = Find(s, h);
-        if (!at)
+        CachedEntry* cached = s.entries.Find(h);
+        if (!cached)
             return UnknownHandle();
-        StoredNotification entry = s.contents.entries[*at];
+        StoredNotification entry = cached->entry;
         entry.status = status;
-        Replace(s, *at, std::move(entry));
+        s.entries.Replace(cached, std::move(entry));
         return true;
     });
 }
@@ -432,7 +459,11 @@ bool NotifyStoreSnapshot(StoreContents* contents)
     Guard guard(s);
     if (!Fresh(s, true))
         return false;
-    *contents = s.contents;
+    contents->nextHandle = s.entries.NextHandle();
+    contents->entries.clear();
+    contents->entries.reserve(s.entries.All().size());
+    for (const CachedEntry& cached : s.entries.All())
+        contents->entries.push_back(cached.entry);
     return true;
 }
 
@@ -443,16 +474,12 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
     Guard guard(s);
     std::vector<HANDLE> added;
     const bool done = Modify(s, [&] {
-        if (entries.size() > HandlesLeft(s))
+        if (entries.size() > s.entries.HandlesLeft())
             return OutOfHandles(s);
-        if (replaceAll) {
-            s.contents.entries.clear();
-            s.packed.clear();
-            s.texts.clear();
-            s.index.clear();
-        }
+        if (replaceAll)
+            s.entries.EraseAll();
         for (const StoredNotification& entry : entries)
-            added.push_back(Append(s, entry));
+            added.push_back(s.entries.Append(entry));
         return true;
     });
     if (done && handles)

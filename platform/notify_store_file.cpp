@@ -24,6 +24,20 @@ std::wstring ObjectSuffix(const std::wstring& fullPath)
     return text;
 }
 
+// Windows takes a folder name of up to MAX_PATH - 12 characters as it is;
+// the temporary file's name adds 4 to the store's.
+constexpr size_t LongestPlainPath = MAX_PATH - 12 - 4 - 1;
+
+std::wstring LongForm(const std::wstring& path)
+{
+    if (path.size() <= LongestPlainPath || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    const std::wstring full = FullPath(path);
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 // Makes the folder and those above it that are missing. A plain file in the
 // way sets no system error, so *error names it rather than quoting one.
 bool CreateFolders(const std::wstring& folder, std::wstring* error)
@@ -75,6 +89,14 @@ std::wstring SystemMessage(DWORD code)
     if (message.empty())
         message = L"system error " + std::to_wstring(code);
     return message;
+}
+
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? GetFullPathNameW(path.c_str(), size, &full[0], nullptr) : 0;
+    return length > 0 && length < size ? full.substr(0, length) : path;
 }
 
 StoreSharing::StoreSharing(const std::wstring& fullPath)
@@ -134,7 +156,7 @@ FileStamp StampOf(const std::wstring& path)
 {
     FileStamp stamp;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (GetFileAttributesExW(LongForm(path).c_str(), GetFileExInfoStandard, &data)) {
         stamp.exists = true;
         stamp.written = data.ftLastWriteTime;
         stamp.sizeHigh = data.nFileSizeHigh;
@@ -143,11 +165,17 @@ FileStamp StampOf(const std::wstring& path)
     return stamp;
 }
 
+bool IsReadOnlyFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(LongForm(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error)
 {
     bytes->clear();
     *exists = false;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+    UniqueHandle file(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
@@ -187,27 +215,28 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
 
 bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error)
 {
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && !CreateFolders(path.substr(0, slash), error))
+    const std::wstring target = LongForm(path);
+    const size_t slash = target.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && !CreateFolders(target.substr(0, slash), error))
         return false;
     // One fixed name: writers take turns under the lock, and a file left by a
     // writer that died is simply written over by the next one.
-    const std::wstring temporary = path + L".new";
+    const std::wstring temporary = target + L".new";
     UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
-        *error = L"cannot write " + temporary + L": " + SystemMessage(GetLastError());
+        *error = L"cannot write " + path + L".new: " + SystemMessage(GetLastError());
         return false;
     }
     if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
         const DWORD code = GetLastError();
         file.reset();
         DeleteFileW(temporary.c_str());
-        *error = L"cannot write " + temporary + L": " + SystemMessage(code);
+        *error = L"cannot write " + path + L".new: " + SystemMessage(code);
         return false;
     }
     file.reset();
-    if (!MoveFileExW(temporary.c_str(), path.c_str(),
+    if (!MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD code = GetLastError();
         DeleteFileW(temporary.c_str());

@@ -38,6 +38,12 @@ private:
     volatile LONG* counter_ = nullptr;
 };
 
+// The full form of a path, however long; the path itself when it has none.
+std::wstring FullPath(const std::wstring& path);
+
+// The calls below take paths of any length: beyond what Windows takes as it
+// is, they use the path's long form (\\?\C:\...).
+
 // What the file looked like when it was last read or written.
 struct FileStamp {
     bool exists = false;
@@ -48,6 +54,10 @@ struct FileStamp {
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 FileStamp StampOf(const std::wstring& path);
+
+// Whether the file is there and marked read-only, which a move over it must
+// respect: Windows refuses to replace such a file, Wine does not.
+bool IsReadOnlyFile(const std::wstring& path);
 
 // Reads the whole file. A file (or folder) that is not there gives no bytes
 // and *exists false; any other failure returns false with *error set.

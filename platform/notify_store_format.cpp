@@ -61,27 +61,7 @@ void AppendQuoted(std::string* out, const StoredText& text)
         return;
     }
     out->push_back('"');
-    size_t pos = 0;
-    while (pos < text->size()) {
-        bool unpaired;
-        const char32_t c = NextCodePoint(*text, &pos, &unpaired);
-        if (c == '"' || c == '\\') {
-            out->push_back('\\');
-            out->push_back(static_cast<char>(c));
-        } else if (c == '\t') {
-            *out += "\\t";
-        } else if (c == '\n') {
-            *out += "\\n";
-        } else if (c == '\r') {
-            *out += "\\r";
-        } else if (unpaired || c < 0x20 || c == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
-            *out += escape;
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
+    AppendUtf8(out, Escaped(*text, L"\\\""));
     out->push_back('"');
 }
 
@@ -182,11 +162,12 @@ std::string Trimmed(const std::string& line)
 }
 
 // A token from the file for an error message: short, and readable whatever
-// bytes it holds.
+// bytes it holds; a control character would act on the terminal that shows
+// the message.
 std::wstring Shown(const std::string& token)
 {
     constexpr size_t Longest = 40;
-    std::wstring text = LenientFromUtf8(token.substr(0, Longest));
+    std::wstring text = Escaped(LenientFromUtf8(token.substr(0, Longest)), L"");
     if (token.size() > Longest)
         text += L"...";
     return L"'" + text + L"'";
@@ -195,19 +176,6 @@ std::wstring Shown(const std::string& token)
 std::wstring Wide(const std::string& ascii)
 {
     return std::wstring(ascii.begin(), ascii.end());
-}
-
-bool HexDigit(char c, unsigned* value)
-{
-    if (c >= '0' && c <= '9')
-        *value = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        *value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        *value = c - 'A' + 10;
-    else
-        return false;
-    return true;
 }
 
 bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstring* fault)
@@ -224,16 +192,13 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
     case 'n': out->push_back(L'\n'); return true;
     case 'r': out->push_back(L'\r'); return true;
     case 'u': {
-        unsigned value = 0;
-        for (int i = 0; i < 4; ++i) {
-            unsigned digit;
-            if (*pos >= v.size() || !HexDigit(v[*pos], &digit)) {
-                *fault = L"bad escape: \\u needs four hexadecimal digits";
-                return false;
-            }
-            value = value * 16 + digit;
-            ++*pos;
+        const std::string digits = v.substr(*pos, 4);
+        DWORD value;
+        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value)) {
+            *fault = L"bad escape: \\u needs four hexadecimal digits";
+            return false;
         }
+        *pos += 4;
         if (value == 0) {
             *fault = L"\\u0000 is not allowed in a text";
             return false;
@@ -245,6 +210,14 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
         *fault = L"bad escape " + Shown(std::string("\\") + c);
         return false;
     }
+}
+
+// The bytes that end a run of plain characters in a text, which converts in
+// one go: no UTF-8 sequence holds them.
+bool EndsPlainRun(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return c == '"' || c == '\\' || (b < 0x20 && c != '\t') || b == 0x7F;
 }
 
 bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
@@ -260,31 +233,31 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
     std::wstring out;
     size_t pos = 1;
     while (true) {
+        size_t stop = pos;
+        while (stop < v.size() && !EndsPlainRun(v[stop]))
+            ++stop;
+        std::wstring plain;
+        if (!FromUtf8(v.data() + pos, stop - pos, &plain)) {
+            *fault = L"bad UTF-8 in the text";
+            return false;
+        }
+        out += plain;
+        pos = stop;
         if (pos >= v.size()) {
             *fault = L"the text has no closing quote";
             return false;
         }
-        const auto b = static_cast<unsigned char>(v[pos]);
-        if (b == '"') {
+        if (v[pos] == '"') {
             ++pos;
             break;
         }
-        if (b == '\\') {
-            ++pos;
-            if (!ParseEscape(v, &pos, &out, fault))
-                return false;
-            continue;
-        }
-        if ((b < 0x20 && b != '\t') || b == 0x7F) {
+        if (v[pos] != '\\') {
             *fault = L"a control character in a text must be written as an escape";
             return false;
         }
-        char32_t c;
-        if (!DecodeUtf8(v, &pos, &c)) {
-            *fault = L"bad UTF-8 in the text";
+        ++pos;
+        if (!ParseEscape(v, &pos, &out, fault))
             return false;
-        }
-        AppendUtf16(&out, c);
     }
     if (pos != v.size()) {
         *fault = L"text after the closing quote";
@@ -518,9 +491,7 @@ private:
 };
 }  // namespace
 
-namespace {
-
-std::string StoreHeader(DWORD nextHandle)
+std::string StoreFileHead(DWORD nextHandle)
 {
     std::string out = Magic;
     out += " " + Number(FormatVersion) + "\n";
@@ -529,17 +500,13 @@ std::string StoreHeader(DWORD nextHandle)
     return out;
 }
 
-const char StoreEnd[] = "end-of-store\n";
-
-}  // namespace
-
 std::string FormatStore(const StoreContents& contents)
 {
-    std::string out = StoreHeader(contents.nextHandle);
-    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreEnd);
+    std::string out = StoreFileHead(contents.nextHandle);
+    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreFileTail);
     for (const StoredNotification& entry : contents.entries)
         AppendEntry(&out, entry);
-    out += StoreEnd;
+    out += StoreFileTail;
     return out;
 }
 
@@ -547,19 +514,6 @@ std::string FormatEntry(const StoredNotification& entry)
 {
     std::string out;
     AppendEntry(&out, entry);
-    return out;
-}
-
-std::string FormatStore(DWORD nextHandle, const std::vector<std::string>& entryTexts)
-{
-    std::string out = StoreHeader(nextHandle);
-    size_t size = out.size() + sizeof StoreEnd;
-    for (const std::string& text : entryTexts)
-        size += text.size();
-    out.reserve(size);
-    for (const std::string& text : entryTexts)
-        out += text;
-    out += StoreEnd;
     return out;
 }
 

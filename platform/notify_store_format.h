@@ -39,10 +39,12 @@ constexpr DWORD LastHandleValue = 0xFFFFFFFEu;
 
 std::string FormatStore(const StoreContents& contents);
 
-// The same file from each entry's own text, as FormatEntry gives it: a store
-// that keeps those texts writes itself without formatting every entry again.
+// The same file in pieces: the lines before the entries, each entry's own
+// text, and the last line. A store that keeps its entries' texts writes
+// itself by joining them, without formatting every entry again.
+std::string StoreFileHead(DWORD nextHandle);
 std::string FormatEntry(const StoredNotification& entry);
-std::string FormatStore(DWORD nextHandle, const std::vector<std::string>& entryTexts);
+constexpr char StoreFileTail[] = "end-of-store\n";
 
 // Reads a whole file. On any fault returns false with *error saying where and
 // what ("line 12: unknown field 'colour'") and leaves *contents alone.

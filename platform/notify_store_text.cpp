@@ -1,133 +1,106 @@
 #include "platform/notify_store_text.h"
 
-namespace {
-constexpr char32_t Replacement = 0xFFFD;
+#include <windows.h>
 
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+#include <cwchar>
+
+namespace {
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// A UTF-8 byte never makes more than one UTF-16 code unit, so one call
+// with that much room converts the whole text.
+std::wstring Widened(const char* bytes, size_t size, DWORD flags, bool* ok)
+{
+    *ok = true;
+    if (size == 0)
+        return std::wstring();
+    std::wstring text(size, L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, flags, bytes, static_cast<int>(size), &text[0],
+                                           static_cast<int>(size));
+    *ok = length > 0;
+    text.resize(*ok ? length : 0);
+    return text;
+}
 }  // namespace
 
-void AppendUtf8(std::string* out, char32_t c)
+bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
 {
-    if (c < 0x80) {
-        out->push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    const wchar_t c = text[at];
+    if (IsHighSurrogate(c))
+        return at + 1 >= text.size() || !IsLowSurrogate(text[at + 1]);
+    if (IsLowSurrogate(c))
+        return at == 0 || !IsHighSurrogate(text[at - 1]);
+    return false;
 }
 
-void AppendUtf16(std::wstring* out, char32_t c)
+void AppendUtf8(std::string* out, const std::wstring& text)
 {
-    if (c < 0x10000) {
-        out->push_back(static_cast<wchar_t>(c));
+    const std::wstring* whole = &text;
+    std::wstring repaired;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsUnpairedSurrogate(text, i))
+            continue;
+        if (whole == &text)
+            whole = &(repaired = text);
+        repaired[i] = 0xFFFD;
+    }
+    if (whole->empty())
         return;
-    }
-    c -= 0x10000;
-    out->push_back(static_cast<wchar_t>(0xD800 | (c >> 10)));
-    out->push_back(static_cast<wchar_t>(0xDC00 | (c & 0x3FF)));
-}
-
-char32_t NextCodePoint(const std::wstring& text, size_t* pos, bool* unpaired)
-{
-    char32_t c = static_cast<char16_t>(text[(*pos)++]);
-    *unpaired = false;
-    if (IsHighSurrogate(c) && *pos < text.size()) {
-        char32_t low = static_cast<char16_t>(text[*pos]);
-        if (IsLowSurrogate(low)) {
-            ++*pos;
-            return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        }
-    }
-    if (IsHighSurrogate(c) || IsLowSurrogate(c))
-        *unpaired = true;
-    return c;
-}
-
-bool DecodeUtf8(const std::string& bytes, size_t* pos, char32_t* c)
-{
-    const size_t start = *pos;
-    const auto lead = static_cast<unsigned char>(bytes[start]);
-    size_t length;
-    char32_t value;
-    char32_t minimum;
-    if (lead < 0x80) {
-        *c = lead;
-        *pos = start + 1;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (bytes.size() - start < length)
-        return false;
-    for (size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[start + i]);
-        if (!IsContinuation(b))
-            return false;
-        value = (value << 6) | (b & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || IsHighSurrogate(value) || IsLowSurrogate(value))
-        return false;
-    *c = value;
-    *pos = start + length;
-    return true;
+    // A code unit never needs more than three UTF-8 bytes (a pair, four).
+    const size_t start = out->size();
+    const int room = static_cast<int>(whole->size() * 3);
+    out->resize(start + room);
+    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole->data(),
+                                           static_cast<int>(whole->size()), &(*out)[start], room,
+                                           nullptr, nullptr);
+    out->resize(start + length);
 }
 
 std::string ToUtf8(const std::wstring& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    size_t pos = 0;
-    while (pos < text.size()) {
-        bool unpaired;
-        char32_t c = NextCodePoint(text, &pos, &unpaired);
-        AppendUtf8(&out, unpaired ? Replacement : c);
-    }
-    return out;
+    std::string bytes;
+    AppendUtf8(&bytes, text);
+    return bytes;
 }
 
-bool FromUtf8(const std::string& bytes, std::wstring* text)
+bool FromUtf8(const char* bytes, size_t size, std::wstring* text)
 {
-    std::wstring out;
-    out.reserve(bytes.size());
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        char32_t c;
-        if (!DecodeUtf8(bytes, &pos, &c))
-            return false;
-        AppendUtf16(&out, c);
-    }
-    *text = std::move(out);
-    return true;
+    bool ok;
+    std::wstring converted = Widened(bytes, size, MB_ERR_INVALID_CHARS, &ok);
+    if (ok)
+        *text = std::move(converted);
+    return ok;
 }
 
 std::wstring LenientFromUtf8(const std::string& bytes)
 {
+    bool ok;
+    return Widened(bytes.data(), bytes.size(), 0, &ok);
+}
+
+std::wstring Escaped(const std::wstring& text, const wchar_t* alsoEscaped)
+{
     std::wstring out;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        char32_t c;
-        if (!DecodeUtf8(bytes, &pos, &c)) {
-            c = Replacement;
-            ++pos;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c != 0 && std::wcschr(alsoEscaped, c)) {
+            out += L'\\';
+            out += c;
+        } else if (c == L'\t') {
+            out += L"\\t";
+        } else if (c == L'\n') {
+            out += L"\\n";
+        } else if (c == L'\r') {
+            out += L"\\r";
+        } else if (c < 0x20 || c == 0x7F || IsUnpairedSurrogate(text, i)) {
+            wchar_t escape[8];
+            std::swprintf(escape, 8, L"\\u%04X", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out += c;
         }
-        AppendUtf16(&out, c);
     }
     return out;
 }

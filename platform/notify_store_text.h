@@ -1,27 +1,24 @@
-// UTF-16 and UTF-8 for the store file and for notifyctl's output. The store
-// keeps any UTF-16 text, including unpaired surrogates, which UTF-8 cannot
-// carry: callers that must keep them write them as escapes.
+// UTF-16 and UTF-8 for the store file and for notifyctl's output, converted
+// by Windows itself. The store keeps any UTF-16 text, including unpaired
+// surrogates, which UTF-8 cannot carry: callers that must keep them write
+// them as escapes.
 #pragma once
 
 #include <string>
 
-// Appends one code point as UTF-8.
-void AppendUtf8(std::string* out, char32_t c);
+// Whether the code unit at `at` is a surrogate without its other half, which
+// the conversions refuse (or replace) but cannot say where.
+bool IsUnpairedSurrogate(const std::wstring& text, size_t at);
 
-// Appends one code point as UTF-16.
-void AppendUtf16(std::wstring* out, char32_t c);
-
-// Reads the code point that starts at *pos and moves *pos past it. At an
-// unpaired surrogate it returns that surrogate and sets *unpaired.
-char32_t NextCodePoint(const std::wstring& text, size_t* pos, bool* unpaired);
-
-// Decodes one UTF-8 sequence at *pos; false (and *pos unchanged) when it is
-// malformed: a stray or missing continuation byte, an overlong form, an
-// encoded surrogate, or a value beyond U+10FFFF.
-bool DecodeUtf8(const std::string& bytes, size_t* pos, char32_t* c);
-
-// Whole-text conversions. ToUtf8 turns unpaired surrogates into U+FFFD;
-// FromUtf8 fails on malformed input; LenientFromUtf8 turns it into U+FFFD.
+// AppendUtf8 and ToUtf8 turn unpaired surrogates into U+FFFD; FromUtf8 fails on malformed
+// input (a stray or missing continuation byte, an overlong form, an encoded
+// surrogate, a value beyond U+10FFFF); LenientFromUtf8 turns it into U+FFFD.
+void AppendUtf8(std::string* out, const std::wstring& text);
 std::string ToUtf8(const std::wstring& text);
-bool FromUtf8(const std::string& bytes, std::wstring* text);
+bool FromUtf8(const char* bytes, size_t size, std::wstring* text);
 std::wstring LenientFromUtf8(const std::string& bytes);
+
+// Backslash escapes for what one line of output cannot hold as it is: tab,
+// line ends (\t, \n, \r), other control characters and unpaired surrogates
+// (\uXXXX), and each character of alsoEscaped (a backslash before it).
+std::wstring Escaped(const std::wstring& text, const wchar_t* alsoEscaped);

@@ -1,8 +1,6 @@
 // notifyctl list: one line per entry with a header line, or one JSON array.
 #include "tools/notifyctl.h"
 
-#include <cwchar>
-
 #include "platform/notify_store.h"
 #include "platform/notify_store_names.h"
 #include "platform/notify_store_text.h"
@@ -13,49 +11,15 @@ std::wstring Wide(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-std::wstring Hex4(char32_t c)
-{
-    wchar_t text[8];
-    std::swprintf(text, 8, L"%04X", static_cast<unsigned>(c));
-    return text;
-}
-
-// Backslash escapes for what one line of output cannot hold as it is:
-// backslash, tab, line ends, other control characters and unpaired
-// surrogates; JSON strings also escape the quotation mark.
-std::wstring Escaped(const std::wstring& text, bool quotationMarkToo)
-{
-    std::wstring out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t start = pos;
-        bool unpaired;
-        const char32_t c = NextCodePoint(text, &pos, &unpaired);
-        if (c == L'\\' || (quotationMarkToo && c == L'"'))
-            out += std::wstring(L"\\") + static_cast<wchar_t>(c);
-        else if (c == L'\t')
-            out += L"\\t";
-        else if (c == L'\n')
-            out += L"\\n";
-        else if (c == L'\r')
-            out += L"\\r";
-        else if (unpaired || c < 0x20 || c == 0x7F)
-            out += L"\\u" + Hex4(c);
-        else
-            out.append(text, start, pos - start);
-    }
-    return out;
-}
-
 // A null text shows as (null) in the table and as null in JSON.
 std::wstring TableText(const StoredText& text)
 {
-    return text ? Escaped(*text, false) : L"(null)";
+    return text ? Escaped(*text, L"\\") : L"(null)";
 }
 
 std::wstring JsonText(const StoredText& text)
 {
-    return text ? L"\"" + Escaped(*text, true) + L"\"" : L"null";
+    return text ? L"\"" + Escaped(*text, L"\\\"") + L"\"" : L"null";
 }
 
 // "YYYY-MM-DD HH:MM:SS" of a stored time, its fields as they are, even

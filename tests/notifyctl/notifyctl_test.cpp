@@ -187,6 +187,41 @@ TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
               std::string::npos);
 }
 
+TEST(Notifyctl, AStorePathBeyondMaxPathIsUsedWhole)
+{
+    TestDevice device;
+    std::wstring store = device.Folder();
+    for (int i = 0; i < 3; ++i)
+        store += L"\\" + std::wstring(90, L'x');
+    store += L"\\notifications.txt";
+    ASSERT_GT(store.size(), static_cast<size_t>(MAX_PATH));
+    ToolResult added = RunNotifyctl(store, { L"add" });
+    ASSERT_EQ(added.exitCode, 0u) << added.err;
+    NotifyStoreUsePath(store);
+    EXPECT_EQ(device.Count(), 1u) << "the entry went to the store named, not to another one";
+}
+
+TEST(Notifyctl, AReadOnlyStoreIsNeverReplaced)
+{
+    TestDevice device;
+    HANDLE h = device.Add(TestEntry());
+    const std::string before = ReadFileBytes(device.StorePath());
+    ASSERT_TRUE(SetFileAttributesW(device.StorePath().c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::vector<std::vector<std::wstring>> writes = { { L"add" }, { L"soft-reset" },
+                                                            { L"clear", L"--all" } };
+    for (const std::vector<std::wstring>& command : writes) {
+        ToolResult result = Tool(device, command);
+        EXPECT_EQ(result.exitCode, 3u) << Narrow(command[0]);
+        EXPECT_EQ(result.err,
+                  "notifyctl: " + Narrow(device.StorePath()) + ": the store is read-only\n");
+    }
+    EXPECT_FALSE(CeClearUserNotification(h)) << "the program's own clears fail too";
+    EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ h });
+    EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
+    EXPECT_TRUE(GetFileAttributesW(device.StorePath().c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(device.StorePath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(Notifyctl, ListEscapesAndMarksNulls)
 {
     TestDevice device;

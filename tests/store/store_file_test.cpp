@@ -155,6 +155,7 @@ TEST(StoreFile, DamageMakesEveryCallFailAndNamesFileLineAndFault)
         { Header(1) + entry + end, "line 3: handle 1 is not below next-handle 1" },
         { Header(5) + entry + entry + end, "line 13: handle 1 appears twice (first at line 3)" },
         { Header(5) + "entry 2\n  colour blue\n", "line 4: unknown field 'colour'" },
+        { Header(5) + "entry 2\n  col\x1B[31mour\x07 blue\n", "line 4: unknown field 'col\\u001B[31mour\\u0007'" },
         { Header(5) + "entry 2\n  status 1\n  status 2\n", "line 5: field 'status' given twice" },
         { Header(5) + "entry 2\n  status -1\n", "line 4: field 'status': bad value '-1'" },
         { Header(5) + "entry 2\n  status 4294967296\n", "line 4: field 'status': bad value" },
