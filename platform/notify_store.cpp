@@ -487,6 +487,27 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
     return done;
 }
 
+bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing)
+{
+    Store& s = TheStore();
+    Guard guard(s);
+    std::vector<HANDLE> absent;
+    const bool done = Modify(s, [&] {
+        for (HANDLE h : handles) {
+            if (!s.entries.Find(h))
+                absent.push_back(h);
+        }
+        if (!absent.empty())
+            return UnknownHandle();
+        for (HANDLE h : handles)
+            s.entries.Erase(h);
+        return true;
+    });
+    if (missing)
+        *missing = std::move(absent);
+    return done;
+}
+
 std::wstring NotifyStoreLastError()
 {
     Store& s = TheStore();

@@ -32,6 +32,10 @@ bool NotifyStoreSnapshot(StoreContents* contents);
 bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool replaceAll,
                            std::vector<HANDLE>* handles);
 
+// Removes the entries in one step: all of them, or, when one is not there
+// (missing, may be null, receives those), none.
+bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing);
+
 // The last load or save failure in this process: which file and what was
 // wrong with it ("line 12: unknown field 'colour'"). Empty when there is none.
 std::wstring NotifyStoreLastError();

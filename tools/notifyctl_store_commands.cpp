@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_set>
 
 #include "platform/notify_store.h"
 #include "platform/notify_store_file.h"
@@ -62,31 +61,19 @@ int ClearCommand(const Words& words)
 
 int ClearHandles(const std::vector<DWORD>& handles)
 {
-    StoreContents store;
-    if (!NotifyStoreSnapshot(&store))
-        return StoreFault(L"cannot read the store");
-    std::unordered_set<DWORD> present;
-    for (const StoredNotification& entry : store.entries)
-        present.insert(entry.handle);
+    std::vector<HANDLE> entries;
+    for (DWORD handle : handles)
+        entries.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
+    std::vector<HANDLE> absent;
+    if (NotifyStoreClearEntries(entries, &absent))
+        return ExitOk;
+    if (absent.empty())
+        return StoreFault(L"cannot clear the entries");
     std::wstring missing;
-    for (DWORD handle : handles) {
-        if (!present.count(handle))
-            missing += (missing.empty() ? L"" : L", ") + std::to_wstring(handle);
-    }
-    if (!missing.empty())
-        return UsageError(L"no entry with handle " + missing + L"; nothing was cleared");
-
-    for (DWORD handle : handles) {
-        if (CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle))))
-            continue;
-        if (GetLastError() == ERROR_INVALID_HANDLE) {
-            WriteErr(L"notifyctl: entry " + std::to_wstring(handle) +
-                     L" was cleared by another program meanwhile\n");
-            continue;
-        }
-        return StoreFault(L"cannot clear entry " + std::to_wstring(handle));
-    }
-    return ExitOk;
+    for (HANDLE handle : absent)
+        missing += (missing.empty() ? L"" : L", ") +
+                   std::to_wstring(static_cast<DWORD>(reinterpret_cast<uintptr_t>(handle)));
+    return UsageError(L"no entry with handle " + missing + L"; nothing was cleared");
 }
 
 int ExportCommand(const Words& words)

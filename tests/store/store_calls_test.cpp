@@ -278,3 +278,25 @@ TEST(StoreCalls, AddingManyInOneStepAndReplacingAllKeepsTheCounter)
     EXPECT_EQ(Deliver(handles[1]).Header()->dwStatus, static_cast<DWORD>(CNS_SIGNALLED));
     EXPECT_EQ(device.Applications(), (std::vector<std::wstring>{ L"(null)", L"(null)", L"x.exe" }));
 }
+
+TEST(StoreCalls, ClearingManyInOneStepTakesAllOrNone)
+{
+    TestDevice device;
+    HANDLE a = device.Add(TestEntry());
+    HANDLE b = device.Add(TestEntry());
+    HANDLE c = device.Add(TestEntry());
+    HANDLE stale = device.Add(TestEntry());
+    ASSERT_TRUE(CeClearUserNotification(stale));
+
+    std::vector<HANDLE> missing;
+    EXPECT_FALSE(NotifyStoreClearEntries({ a, stale, c }, &missing));
+    EXPECT_EQ(missing, std::vector<HANDLE>{ stale });
+    EXPECT_EQ(device.Handles(), (std::vector<HANDLE>{ a, b, c }));
+
+    const DWORD savesBefore = NotifyStoreTestStats().diskSaves;
+    ASSERT_TRUE(NotifyStoreClearEntries({ a, c }, &missing));
+    EXPECT_TRUE(missing.empty());
+    EXPECT_EQ(NotifyStoreTestStats().diskSaves, savesBefore + 1);   // one replace of the file
+    ReloadFromDisk(device.StorePath());
+    EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ b });
+}
