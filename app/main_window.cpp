@@ -2,6 +2,7 @@
 // total line, the menu bar and the two dispatch tables.
 #include "app/main_window.h"
 
+#include <aygshell.h>
 #include <commctrl.h>
 
 #include "app/progress.h"
@@ -10,7 +11,6 @@
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "eventlist/tap_hold.h"
-#include "platform/aygshell.h"
 #include "resources/resource.h"
 #include "settings/dialogs.h"
 #include "settings/settings_store.h"

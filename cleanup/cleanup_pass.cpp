@@ -2,6 +2,8 @@
 // when enabled, every later copy of a duplicated notification.
 #include "cleanup/cleanup_pass.h"
 
+#include <notify.h>
+
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -10,7 +12,6 @@
 #include "app/progress.h"
 #include "cleanup/clear_selection.h"
 #include "eventlist/event_list.h"
-#include "platform/notify.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #include "eventlist/event_pass.h"
 
 #include <commctrl.h>
+#include <notify.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -13,7 +14,6 @@
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
 #include "notify/notification_record.h"
-#include "platform/notify.h"
 
 const WCHAR LogFileName[] = L"notify_logfile.txt";
 const WCHAR VersionText[] = L"Version 2.0";

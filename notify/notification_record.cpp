@@ -1,10 +1,11 @@
 #include "notify/notification_record.h"
 
+#include <notify.h>
+
 #include <cwchar>
 #include <memory>
 #include <new>
 
-#include "platform/notify.h"
 
 namespace {
 // Copies at most `capacity` characters and always ends the text at

@@ -2,9 +2,10 @@
 // a bold blue heading and coloured notes.
 #include "settings/dialogs.h"
 
+#include <aygshell.h>
+
 #include "app/main_window.h"
 #include "app/unique_handles.h"
-#include "platform/aygshell.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 
