@@ -4,6 +4,8 @@
 
 #include <aygshell.h>
 
+#include <cwchar>
+
 #include "app/main_window.h"
 #include "app/unique_handles.h"
 #include "resources/resource.h"
@@ -32,7 +34,7 @@ UniqueFont MakeHeadingFont(LONG height)
     font.lfWeight = FW_BOLD;
     font.lfCharSet = OEM_CHARSET;
     font.lfPitchAndFamily = FF_ROMAN | DEFAULT_PITCH;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
+    wcscpy(font.lfFaceName, L"Tahoma");
     return UniqueFont(CreateFontIndirectW(&font));
 }
 
