@@ -2,6 +2,7 @@
 // total line, the menu bar and the two dispatch tables.
 #include "app/main_window.h"
 
+#include <aygshell.h>
 #include <commctrl.h>
 
 #include "cleanup/cleanup_pass.h"
@@ -9,8 +10,6 @@
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "eventlist/tap_hold.h"
-#include "platform/aygshell.h"
-#include "platform/handheld.h"
 #include "resources/resource.h"
 #include "settings/dialogs.h"
 #include "settings/settings_store.h"
@@ -35,6 +34,7 @@ constexpr int LogButtonLeft = 185;
 constexpr int ListTop = 20;
 constexpr int ListHeightMargin = 45;    // taken from the window's height for the list
 constexpr RECT TotalLineRect = { 3, 2, 183, 17 };
+constexpr int MenuBarHeight = 24;       // the shell's menu bar strip along the bottom
 
 struct ChildButton {
     const WCHAR* text;
@@ -237,15 +237,14 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
 
     HWND running = FindWindowW(MainWindowClass, MainWindowClass);
     if (running) {
-        // The handheld's way of bringing a window forward with the windows it
-        // owns (a dialog it has open); the desktop needs the platform's help.
-        HandheldSetForegroundWindow(
-            reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(running) | 1));
+        // The handle's lowest bit set: the handheld brings the window forward
+        // together with the windows it owns (a dialog it has open).
+        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(running) | 1));
         return nullptr;
     }
 
-    // On the handheld, CW_USEDEFAULT means the whole screen without a caption.
-    HandheldPlaceNextDefaultWindow();
+    // CW_USEDEFAULT: the handheld's shell gives the window the whole screen,
+    // without a caption.
     HWND window = CreateWindowExW(0, MainWindowClass, MainWindowClass, WS_VISIBLE, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   AppInstance, nullptr);
@@ -258,7 +257,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
     // The width passed is the right edge, as on the handheld where the window
     // starts at x 0; the bottom strip is left to the menu bar.
     if (MenuBarWindow != nullptr)
-        MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - HandheldMenuBarHeight, FALSE);
+        MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - MenuBarHeight, FALSE);
 
     CreateSettingsKey();
     RemoveDuplicates = 0;

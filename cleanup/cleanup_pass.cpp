@@ -2,6 +2,8 @@
 // when enabled, every later copy of a duplicated notification.
 #include "cleanup/cleanup_pass.h"
 
+#include <notify.h>
+
 #include <memory>
 
 #include "app/app_state.h"
@@ -9,7 +11,6 @@
 #include "cleanup/clear_selection.h"
 #include "eventlist/event_list.h"
 #include "notify/notification_record.h"
-#include "platform/notify.h"
 #include "settings/settings_store.h"
 
 namespace {

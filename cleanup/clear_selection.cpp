@@ -1,9 +1,10 @@
 // Which notifications Clear takes: the pile-up rules and the duplicate test.
 #include "cleanup/clear_selection.h"
 
+#include <notify.h>
+
 #include <cwchar>
 
-#include "platform/notify.h"
 #include "settings/settings_store.h"
 
 namespace {

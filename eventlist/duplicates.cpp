@@ -15,12 +15,10 @@ namespace {
 constexpr int CellCapacity = 100;
 using CellText = WCHAR[CellCapacity];
 
-// The cells are read by calling the list view class's own procedure: the
-// marking reads millions of cells on a large store, and SendMessageW or
-// CallWindowProcW would take each read through the system's message dispatch
-// (and SendMessageW through the program's stylus subclass, which only passes
-// it on). The list belongs to this thread and its class is a Unicode one, so
-// the class procedure is a plain function and the read is the same either way.
+// The cells are read through the list's own window procedure, the one kept
+// when the list was subclassed: the marking reads millions of cells on a
+// large store, and SendMessageW would take each read through the stylus
+// subclass as well, which only passes it on.
 struct ListCells {
     HWND list;
     WNDPROC procedure;
@@ -34,7 +32,8 @@ void ReadCell(const ListCells& cells, int row, int column, CellText& text)
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = CellCapacity;
-    cells.procedure(cells.list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    CallWindowProcW(cells.procedure, cells.list, LVM_GETITEMTEXTW, row,
+                    reinterpret_cast<LPARAM>(&item));
     text[CellCapacity - 1] = L'\0';
 }
 
@@ -66,9 +65,9 @@ void MarkDuplicates(HWND list)
         return;
     DuplicateFlagCount = count;
 
-    const ListCells cells{ list, reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC)) };
+    const ListCells cells{ list, PrevListProc };
     if (!cells.procedure)
-        return;   // no list to read: every flag stays 0
+        return;   // a list that was never subclassed cannot be read: every flag stays 0
     CellText base[EventColumnCount];
     for (int i = 0; i < count - 1; ++i) {
         // A flagged row's group was already found through its first member.

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "app/app_state.h"
 #include "eventlist/duplicates.h"
 #include "eventlist/tap_hold.h"
@@ -82,7 +84,7 @@ LRESULT AddEventColumn(HWND list, int format, int index, const WCHAR* title)
 {
     WCHAR text[ColumnTitleCapacity] = {};
     if (title != nullptr)
-        lstrcpynW(text, title, ColumnTitleCapacity);
+        wcsncpy(text, title, ColumnTitleCapacity - 1);
 
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -130,7 +132,7 @@ HFONT CreateListFont(LONG weight, LONG height)
     font.lfWeight = weight;
     font.lfCharSet = OEM_CHARSET;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_ROMAN;
-    lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    wcsncpy(font.lfFaceName, L"Tahoma", LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
 }
 

@@ -10,7 +10,6 @@
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
 #include "notify/notification_record.h"
-#include "platform/notify.h"
 
 const WCHAR LogFileName[] = L"notify_logfile.txt";
 const WCHAR VersionText[] = L"Version 2.0";

@@ -2,12 +2,12 @@
 #include "eventlist/tap_hold.h"
 
 #include <commctrl.h>
+#include <notify.h>
 
 #include "app/app_state.h"
 #include "app/unique_handles.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
-#include "platform/notify.h"
 #include "resources/resource.h"
 
 POINT TapPoint = {};

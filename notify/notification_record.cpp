@@ -1,8 +1,9 @@
 #include "notify/notification_record.h"
 
+#include <notify.h>
+
 #include <cwchar>
 
-#include "platform/notify.h"
 
 namespace {
 // Copies at most `capacity` characters and always ends the text at

@@ -1,8 +1,48 @@
-// Handheld idioms on the desktop: the screen, default window placement, and
-// bringing a window forward with the windows it owns.
+// Handheld idioms on the desktop: the screen, the whole screen for a window
+// left to the shell's placement, and bringing a window forward with the
+// windows it owns. The last two take the place of user32's own
+// CreateWindowExW and SetForegroundWindow when the program is linked (see the
+// import slots at the end), so that the program calls them as on a handheld.
+// CallWindowProcW is replaced the same way, to spare it a detour Wine takes.
 #include "platform/handheld.h"
 
 namespace {
+
+using CreateWindowExWFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int,
+                                              HWND, HMENU, HINSTANCE, LPVOID);
+using SetForegroundWindowFunction = BOOL(WINAPI*)(HWND);
+using CallWindowProcWFunction = LRESULT(WINAPI*)(WNDPROC, HWND, UINT, WPARAM, LPARAM);
+
+// Every call of the three names in the linked program reaches this layer,
+// this file's own calls included: user32's functions are looked up by name.
+template <typename Function>
+Function User32Function(const char* name)
+{
+    static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
+HWND RealCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                         int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                         LPVOID param)
+{
+    static const auto real = User32Function<CreateWindowExWFunction>("CreateWindowExW");
+    return real(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
+                param);
+}
+
+BOOL RealSetForegroundWindow(HWND window)
+{
+    static const auto real = User32Function<SetForegroundWindowFunction>("SetForegroundWindow");
+    return real(window);
+}
+
+LRESULT RealCallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                            LPARAM lParam)
+{
+    static const auto real = User32Function<CallWindowProcWFunction>("CallWindowProcW");
+    return real(procedure, window, message, wParam, lParam);
+}
 
 // The caption and frame bits desktop Win32 gives an overlapped window on its
 // own; a handheld's top-level windows have none of them.
@@ -60,27 +100,34 @@ LRESULT CALLBACK PlacementCbtProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-}  // namespace
-
-RECT HandheldScreenRect()
+// CreateWindowExW as a handheld reads it: a top-level window whose place and
+// size are left to the shell (CW_USEDEFAULT) gets the whole screen and no
+// caption. Every other window is created as asked.
+HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR windowName,
+                                   DWORD style, int x, int y, int width, int height, HWND parent,
+                                   HMENU menu, HINSTANCE instance, LPVOID param)
 {
-    RECT area = {};
-    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) && area.right > area.left &&
-        area.bottom > area.top)
-        return area;
-    return RECT{ 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    const bool shellPlaces = !(style & WS_CHILD) && x == CW_USEDEFAULT && width == CW_USEDEFAULT;
+    if (shellPlaces && !PlacementHook)
+        PlacementHook = SetWindowsHookExW(WH_CBT, PlacementCbtProc, nullptr, GetCurrentThreadId());
+    HWND window = RealCreateWindowExW(exStyle, className, windowName, style, x, y, width, height,
+                                      parent, menu, instance, param);
+    // A creation that failed before the hook saw the window leaves it behind.
+    if (shellPlaces)
+        RemovePlacementHook();
+    return window;
 }
 
-void HandheldPlaceNextDefaultWindow()
+// SetForegroundWindow as a handheld reads it: with the handle's lowest bit set
+// the window comes forward together with the windows it owns, and the one the
+// user last worked in (an open dialog) takes the foreground.
+BOOL WINAPI SetForegroundAsHandheld(HWND requested)
 {
-    if (PlacementHook)
-        return;
-    PlacementHook = SetWindowsHookExW(WH_CBT, PlacementCbtProc, nullptr, GetCurrentThreadId());
-}
+    const auto bits = reinterpret_cast<ULONG_PTR>(requested);
+    if (!(bits & 1))
+        return RealSetForegroundWindow(requested);
 
-BOOL HandheldSetForegroundWindow(HWND hwndWithLowBit)
-{
-    HWND window = reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(hwndWithLowBit) & ~ULONG_PTR{ 1 });
+    HWND window = reinterpret_cast<HWND>(bits & ~ULONG_PTR{ 1 });
     if (!IsWindow(window))
         return FALSE;
 
@@ -92,8 +139,7 @@ BOOL HandheldSetForegroundWindow(HWND hwndWithLowBit)
             ShowWindowAsync(window, SW_RESTORE);
     }
 
-    // Raising the window raises the windows it owns with it; the one the user
-    // last worked in (an open dialog) then takes the foreground.
+    // Raising the window raises the windows it owns with it.
     UINT raise = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
         raise |= SWP_ASYNCWINDOWPOS;
@@ -101,5 +147,47 @@ BOOL HandheldSetForegroundWindow(HWND hwndWithLowBit)
     HWND target = GetLastActivePopup(window);
     if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
         target = window;
-    return SetForegroundWindow(target);
+    return RealSetForegroundWindow(target);
+}
+
+// CallWindowProcW without Wine's detour: Wine takes every call into its win32u
+// layer and back before it calls the procedure, which made the duplicate
+// marking (millions of cell reads through the list's own procedure on a large
+// store) up to three times slower. A procedure that is a plain address is
+// called at once, as CallWindowProcW does in the end; a procedure handle
+// (0xFFFF in its high word: Wine's stand-in for a procedure of the other
+// character set) still goes to user32, which converts the message.
+LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam)
+{
+    if (procedure == nullptr)
+        return 0;
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF)
+        return RealCallWindowProcW(procedure, window, message, wParam, lParam);
+    return procedure(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+RECT HandheldScreenRect()
+{
+    RECT area = {};
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) && area.right > area.left &&
+        area.bottom > area.top)
+        return area;
+    return RECT{ 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+}
+
+// The import slots. Code compiled against <windows.h> calls a user32 function
+// through a pointer named after it (__imp__ + the function's decorated name),
+// which user32's import library defines. Defining the three slots here, and
+// linking this library ahead of user32's import library, points every call in
+// the program, its tests and this layer at the functions above instead.
+extern "C" {
+CreateWindowExWFunction ImportedCreateWindowExW __asm__("__imp__CreateWindowExW@48") =
+    CreateWindowAsHandheld;
+SetForegroundWindowFunction ImportedSetForegroundWindow __asm__("__imp__SetForegroundWindow@4") =
+    SetForegroundAsHandheld;
+CallWindowProcWFunction ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") =
+    CallWindowProcDirect;
 }

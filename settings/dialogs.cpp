@@ -2,9 +2,12 @@
 // a bold blue heading and coloured notes.
 #include "settings/dialogs.h"
 
+#include <aygshell.h>
+
+#include <cwchar>
+
 #include "app/app_state.h"
 #include "app/unique_handles.h"
-#include "platform/aygshell.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 
@@ -28,7 +31,7 @@ UniqueFont MakeHeadingFont(LONG height)
     font.lfWeight = FW_BOLD;
     font.lfCharSet = OEM_CHARSET;
     font.lfPitchAndFamily = FF_ROMAN | DEFAULT_PITCH;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
+    wcscpy(font.lfFaceName, L"Tahoma");
     return UniqueFont(CreateFontIndirectW(&font));
 }
 

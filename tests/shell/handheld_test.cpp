@@ -82,10 +82,9 @@ TEST_F(HandheldTest, ScreenIsTheHandheldsScreen)
     EXPECT_TRUE(EqualRect(&screen, &expected));
 }
 
-TEST_F(HandheldTest, NextDefaultWindowHasTheWholeScreenAlreadyAtCreateAndNoFrame)
+TEST_F(HandheldTest, DefaultWindowHasTheWholeScreenAlreadyAtCreateAndNoFrame)
 {
     const RECT whole = { 0, 0, HandheldScreenWidth, HandheldScreenHeight };
-    HandheldPlaceNextDefaultWindow();
     HWND placed = MakeDefault();
     ASSERT_NE(placed, nullptr);
     EXPECT_TRUE(EqualRect(&AtCreate.window, &whole));
@@ -96,19 +95,20 @@ TEST_F(HandheldTest, NextDefaultWindowHasTheWholeScreenAlreadyAtCreateAndNoFrame
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(placed, GWLP_WNDPROC)), PlainProc);
 }
 
-TEST_F(HandheldTest, OnlyTheNextTopLevelWindowIsPlaced)
+TEST_F(HandheldTest, OnlyTopLevelWindowsLeftToTheShellArePlaced)
 {
     HWND holder = MakeFullScreen();
-    HandheldPlaceNextDefaultWindow();
-    HandheldPlaceNextDefaultWindow();
-    Make(WS_CHILD | WS_VISIBLE, 5, 5, 20, 20, holder);   // children do not use it up
-    MakeDefault();
-    EXPECT_EQ(AtCreate.window.right - AtCreate.window.left, HandheldScreenWidth);
+    Make(WS_CHILD | WS_VISIBLE, 5, 5, 20, 20, holder);
+    EXPECT_EQ(AtCreate.window.right - AtCreate.window.left, 20);
+    Make(WS_VISIBLE, 10, 10, 150, 100);   // a window that asks for its place keeps it
+    EXPECT_EQ(AtCreate.window.right - AtCreate.window.left, 150);
+    EXPECT_NE(AtCreate.style & WS_CAPTION, 0);
 
     MakeDefault();
-    EXPECT_LT(AtCreate.window.right - AtCreate.window.left, HandheldScreenWidth)
-        << "the second default window was placed as well";
-    EXPECT_NE(AtCreate.style & WS_CAPTION, 0);
+    EXPECT_EQ(AtCreate.window.right - AtCreate.window.left, HandheldScreenWidth);
+    MakeDefault();
+    EXPECT_EQ(AtCreate.window.right - AtCreate.window.left, HandheldScreenWidth)
+        << "the second default window was not placed";
 }
 
 TEST_F(HandheldTest, ForegroundWithLowBitBringsTheLastActivePopupWithItsOwner)
@@ -122,7 +122,7 @@ TEST_F(HandheldTest, ForegroundWithLowBitBringsTheLastActivePopupWithItsOwner)
     PumpMessagesFor(50);
     ASSERT_EQ(GetForegroundWindow(), other);
 
-    EXPECT_TRUE(HandheldSetForegroundWindow(WithLowBit(program)));
+    EXPECT_TRUE(SetForegroundWindow(WithLowBit(program)));
     PumpMessagesFor(50);
     EXPECT_EQ(GetForegroundWindow(), dialog);
     EXPECT_EQ(WindowFromPoint(POINT{ 120, 140 }), dialog);
@@ -137,11 +137,11 @@ TEST_F(HandheldTest, ForegroundRestoresAMinimisedWindow)
     SetForegroundWindow(other);
     PumpMessagesFor(50);
 
-    EXPECT_TRUE(HandheldSetForegroundWindow(WithLowBit(program)));
+    EXPECT_TRUE(SetForegroundWindow(WithLowBit(program)));
     PumpMessagesFor(50);
     EXPECT_FALSE(IsIconic(program));
     EXPECT_EQ(GetForegroundWindow(), program);
-    EXPECT_FALSE(HandheldSetForegroundWindow(WithLowBit(nullptr)));
+    EXPECT_FALSE(SetForegroundWindow(WithLowBit(nullptr)));
 }
 
 // The running program is another process, as when a second copy starts.
@@ -210,7 +210,7 @@ TEST_F(OtherProgramTest, AnOpenDialogOfTheOtherProgramComesForward)
     HWND about = GetLastActivePopup(running);
     MakeOursForeground();
 
-    EXPECT_TRUE(HandheldSetForegroundWindow(WithLowBit(running)));
+    EXPECT_TRUE(SetForegroundWindow(WithLowBit(running)));
     EXPECT_EQ(ForegroundWithin(about, 2000), about);
     PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
