@@ -1,6 +1,7 @@
 // The Pocket PC shell's menu bar and full-screen dialogs, and the shell's
-// low-memory message. On a device these come from the SDK; on the desktop they
-// are drawn by shell_menubar.cpp and shell_dialog.cpp.
+// low-memory message. On a device these come from the SDK; on the desktop
+// shell_menubar.cpp hosts a toolbar for the bar and shell_dialog.cpp does the
+// dialogs.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,8 @@ typedef struct tagSHMENUBARINFO {
 
 static_assert(sizeof(void*) != 4 || sizeof(SHMENUBARINFO) == 36, "SHMENUBARINFO layout");
 
+extern "C" {
+
 // Builds a menu bar along the bottom of the screen from the SHMENUBAR resource,
 // its string table labels and its menu. TRUE and hwndMB on success.
 BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi);
@@ -52,3 +55,5 @@ typedef struct tagSHINITDLGINFO {
 // screen above the menu bar; SHIDIF_DONEBUTTON adds the title area's OK button,
 // which sends WM_COMMAND IDOK.
 BOOL SHInitDialog(SHINITDLGINFO* pshidi);
+
+}  // extern "C"
