@@ -151,7 +151,7 @@ DWORD EventPass(int mode)
         return Stop(busy, L"Error in getting number of notifications 1!");
     if (n == 0)
         return Stop(busy, L"Number of notifications is zero!");
-    if (n >= 300)
+    if (n >= 300)   // this many notifications take a while to load
         WarnOfLongPass(n);
     // A listing that fails or comes up short still covers what it delivered.
     HandleListing listing = ListNotificationHandles(n);
