@@ -11,8 +11,10 @@ void CopyBounded(WCHAR* target, DWORD capacity, const WCHAR* source)
 {
     if (capacity == 0)
         return;
-    std::wcsncpy(target, source, capacity - 1);
-    target[capacity - 1] = L'\0';
+    DWORD i = 0;
+    for (; i < capacity - 1 && source[i] != L'\0'; ++i)
+        target[i] = source[i];
+    target[i] = L'\0';
 }
 
 void CopyOrDefault(WCHAR* target, DWORD capacity, const WCHAR* source, const WCHAR* fallback)
