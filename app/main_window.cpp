@@ -25,27 +25,25 @@ const WCHAR MainWindowClass[] = L"Tallyvane";
 
 namespace {
 
-// Screen layout of the main window, in pixels of its client area.
-constexpr int ButtonTop = 2;
-constexpr int ButtonWidth = 50;
-constexpr int ButtonHeight = 16;
-constexpr int ClearButtonLeft = 125;
-constexpr int LogButtonLeft = 185;
-constexpr int ListTop = 20;
-constexpr int ListHeightMargin = 45;    // taken from the window's height for the list
+// The total line, in pixels of the client area.
 constexpr RECT TotalLineRect = { 3, 2, 183, 17 };
-constexpr int MenuBarHeight = 24;       // the shell's menu bar strip along the bottom
 
-struct ChildButton {
-    const WCHAR* text;
-    int id;
-    int x;
-};
+HWND CreateMenuBar(HWND window)
+{
+    SHMENUBARINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwndParent = window;
+    info.nToolBarId = IDR_MENUBAR;
+    info.hInstRes = AppInstance;
+    return SHCreateMenuBar(&info) ? info.hwndMB : nullptr;
+}
 
-constexpr ChildButton MainButtons[] = {
-    { L"Clear", IDC_CLEAR, ClearButtonLeft },
-    { L"Log", IDC_LOG, LogButtonLeft },
-};
+// A push button of the top line: 50 x 16 pixels at y 2 of the client area.
+void CreateButton(HWND window, const WCHAR* text, int id, int x)
+{
+    CreateWindowExW(0, L"button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 2, 50, 16, window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
+}
 
 // OnCreate -- build the buttons, the list and the menu bar, then load the list
 // with the window already on screen.
@@ -59,15 +57,10 @@ LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
     RECT r;
     GetWindowRect(window, &r);
 
-    for (const ChildButton& button : MainButtons) {
-        CreateWindowExW(0, L"button", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                        button.x, ButtonTop, ButtonWidth, ButtonHeight, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), AppInstance,
-                        nullptr);
-    }
+    CreateButton(window, L"Clear", IDC_CLEAR, 125);
+    CreateButton(window, L"Log", IDC_LOG, 185);
 
-    EventListWindow = CreateEventList(window, 0, ListTop, r.right - r.left + 1,
-                                      r.bottom - r.top - ListHeightMargin);
+    EventListWindow = CreateEventList(window, 0, 20, r.right - r.left + 1, r.bottom - r.top - 45);
     for (int i = 0; i < EventColumnCount; ++i)
         AddEventColumn(EventListWindow, EventColumns[i].format, i, EventColumns[i].title);
 
@@ -210,25 +203,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 int RegisterMainClass(HINSTANCE instance)
 {
     WNDCLASSW wc = {};
-    wc.style = 0;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = MainWindowClass;
     return LOWORD(RegisterClassW(&wc)) == 0 ? 1 : 0;
-}
-
-HWND CreateMenuBar(HWND window)
-{
-    SHMENUBARINFO info = {};
-    info.cbSize = sizeof info;
-    info.hwndParent = window;
-    info.dwFlags = 0;
-    info.nToolBarId = IDR_MENUBAR;
-    info.hInstRes = AppInstance;
-    info.nBmpId = 0;
-    info.cBmpImages = 0;
-    return SHCreateMenuBar(&info) ? info.hwndMB : nullptr;
 }
 
 HWND CreateMainWindow(HINSTANCE instance, int showCommand)
@@ -255,9 +234,9 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
     RECT r;
     GetWindowRect(window, &r);
     // The width passed is the right edge, as on the handheld where the window
-    // starts at x 0; the bottom strip is left to the menu bar.
+    // starts at x 0; the bottom 24 pixels are left to the menu bar.
     if (MenuBarWindow != nullptr)
-        MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - MenuBarHeight, FALSE);
+        MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - 24, FALSE);
 
     CreateSettingsKey();
     RemoveDuplicates = 0;

@@ -31,7 +31,6 @@ int TallyvaneMain(HINSTANCE instance, int showCommand);
 int RegisterMainClass(HINSTANCE instance);  // 0 on success, 1 on failure
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HWND CreateMenuBar(HWND window);
 
 // Puts the state above and that of app/app_state.h back to their start values
 // (tests only).

@@ -8,20 +8,16 @@
 #include <memory>
 #include <type_traits>
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
+template <class Handle, auto Release>
+struct HandleReleaser {
+    void operator()(Handle handle) const { Release(handle); }
 };
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+template <class Handle, auto Release>
+using UniqueOwner = std::unique_ptr<std::remove_pointer_t<Handle>, HandleReleaser<Handle, Release>>;
 
-struct MenuDestroyer {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using UniqueFont = UniqueOwner<HFONT, DeleteObject>;
+using UniqueMenu = UniqueOwner<HMENU, DestroyMenu>;
+using UniqueKey = UniqueOwner<HKEY, RegCloseKey>;
 
 // Kernel handles; CreateFileW's INVALID_HANDLE_VALUE is no handle either.
 struct HandleCloser {

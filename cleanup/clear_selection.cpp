@@ -25,27 +25,25 @@ const ClearRule ClearRules[] = {
     { L"SCRIPT:0x", 9, AnyEvent, &RemoveScriptEvents },
 };
 
-bool RuleHolds(const ClearRule& rule, const NotificationRecord& record)
-{
-    if (rule.option && *rule.option != 1)
-        return false;
-    const bool named = rule.prefixLength == 0
-                           ? wcscmp(record.application, rule.application) == 0
-                           : wcsncmp(record.application, rule.application, rule.prefixLength) == 0;
-    return named && (rule.eventType == AnyEvent || record.eventType == rule.eventType);
-}
-
-}  // namespace
-
+// The entries that system components register anew at every boot, and the
+// missed-call script alarms when RemoveScriptEvents is exactly 1.
 bool TakenByRules(const NotificationRecord& record)
 {
     for (const ClearRule& rule : ClearRules) {
-        if (RuleHolds(rule, record))
+        if (rule.option && *rule.option != 1)
+            continue;
+        const bool named =
+            rule.prefixLength == 0
+                ? wcscmp(record.application, rule.application) == 0
+                : wcsncmp(record.application, rule.application, rule.prefixLength) == 0;
+        if (named && (rule.eventType == AnyEvent || record.eventType == rule.eventType))
             return true;
     }
     return false;
 }
 
+// The later entry would do exactly what the earlier one does; whether either
+// has fired takes no part.
 bool SameNotification(const NotificationRecord& anchor, const NotificationRecord& candidate)
 {
     if (wcscmp(anchor.application, candidate.application) != 0)
@@ -56,12 +54,13 @@ bool SameNotification(const NotificationRecord& anchor, const NotificationRecord
         return false;
     if (anchor.hasDialog != candidate.hasDialog)
         return false;
-    if (anchor.hasDialog == 1 && candidate.hasDialog == 1 &&
-        (wcscmp(anchor.dialogTitle, candidate.dialogTitle) != 0 ||
-         wcscmp(anchor.dialogText, candidate.dialogText) != 0))
+    if (anchor.hasDialog == 1 && (wcscmp(anchor.dialogTitle, candidate.dialogTitle) != 0 ||
+                                  wcscmp(anchor.dialogText, candidate.dialogText) != 0))
         return false;
     return wcscmp(anchor.arguments, candidate.arguments) == 0;
 }
+
+}  // namespace
 
 void SelectByRules(const HANDLE* handles, DWORD count, ClearVisitor& visitor)
 {
@@ -79,16 +78,11 @@ void SelectLaterCopies(const HANDLE* handles, int* cleared, DWORD count, ClearVi
     NotificationRecord candidate;
     for (DWORD j = 0; j + 1 < count; ++j) {
         visitor.Step(j + 1, count);
-        if (cleared[j] == 1)
-            continue;
-        if (ReadNotificationRecord(handles[j], &anchor) != ReadOk)
+        if (cleared[j] == 1 || ReadNotificationRecord(handles[j], &anchor) != ReadOk)
             continue;
         for (DWORD k = j + 1; k < count; ++k) {
-            if (cleared[k] == 1)
-                continue;
-            if (ReadNotificationRecord(handles[k], &candidate) != ReadOk)
-                continue;
-            if (SameNotification(anchor, candidate)) {
+            if (cleared[k] != 1 && ReadNotificationRecord(handles[k], &candidate) == ReadOk &&
+                SameNotification(anchor, candidate)) {
                 cleared[k] = 1;
                 visitor.Take(k);
             }

@@ -18,14 +18,6 @@ protected:
     ~ClearVisitor() = default;
 };
 
-// The entries that system components register anew at every boot, and the
-// missed-call script alarms when RemoveScriptEvents is exactly 1.
-bool TakenByRules(const NotificationRecord& record);
-
-// The later entry would do exactly what the earlier one does; whether either
-// has fired takes no part.
-bool SameNotification(const NotificationRecord& anchor, const NotificationRecord& candidate);
-
 // Reads every handle once and takes those the rules hold for. An entry that
 // cannot be read is skipped.
 void SelectByRules(const HANDLE* handles, DWORD count, ClearVisitor& visitor);

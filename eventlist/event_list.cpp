@@ -26,13 +26,7 @@ const EventColumn EventColumns[EventColumnCount] = {
 namespace {
 
 constexpr DWORD EventListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT;
-constexpr WPARAM ListControlVersion = 0x20C;
-// MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0): the list reads the low word as -2.
-constexpr LPARAM AutosizeUseHeader = 0xFFFE;
 constexpr int ColumnTitleCapacity = 100;
-
-constexpr COLORREF DuplicateTextColor = RGB(255, 0, 0);
-constexpr COLORREF PlainTextColor = RGB(0, 0, 0);
 
 constexpr WCHAR UnknownName[] = L"UKNOWN";
 
@@ -55,13 +49,6 @@ const WCHAR* NameOf(const WCHAR* const (&names)[N], DWORD code)
     return code < N ? names[code] : UnknownName;
 }
 
-LRESULT ColourRow(NMLVCUSTOMDRAW* draw)
-{
-    const int row = static_cast<int>(draw->nmcd.dwItemSpec);
-    draw->clrText = DuplicateFlagOf(row) == 1 ? DuplicateTextColor : PlainTextColor;
-    return CDRF_NOTIFYPOSTPAINT;
-}
-
 }  // namespace
 
 HWND CreateEventList(HWND parent, int x, int y, int width, int height)
@@ -73,7 +60,7 @@ HWND CreateEventList(HWND parent, int x, int y, int width, int height)
     if (list == nullptr)
         return nullptr;
 
-    SendMessageW(list, CCM_SETVERSION, ListControlVersion, 0);
+    SendMessageW(list, CCM_SETVERSION, 0x20C, 0);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     PrevListProc = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(SetWindowLongW(
         list, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(EventListSubclassProc)))));
@@ -89,7 +76,7 @@ LRESULT AddEventColumn(HWND list, int format, int index, const WCHAR* title)
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = EventColumnWidth;
+    column.cx = 75;
     column.pszText = text;
     // Every column is inserted with sub-item 0; the list numbers them by position.
     column.iSubItem = 0;
@@ -119,8 +106,9 @@ void SetListRedraw(HWND list, BOOL on)
 
 void FitEventColumns(HWND list, int count)
 {
+    // 0xFFFE is MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0): the list reads the low word as -2.
     for (int column = 0; column < count; ++column) {
-        if (!SendMessageW(list, LVM_SETCOLUMNWIDTH, column, AutosizeUseHeader))
+        if (!SendMessageW(list, LVM_SETCOLUMNWIDTH, column, 0xFFFE))
             return;
     }
 }
@@ -162,8 +150,11 @@ LRESULT EventListCustomDraw(HWND, UINT, WPARAM wParam, LPARAM lParam)
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
-    case CDDS_ITEMPREPAINT:
-        return ColourRow(draw);
+    case CDDS_ITEMPREPAINT: {
+        const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+        draw->clrText = DuplicateFlagOf(row) == 1 ? RGB(255, 0, 0) : RGB(0, 0, 0);
+        return CDRF_NOTIFYPOSTPAINT;
+    }
     default:
         return CDRF_DODEFAULT;
     }

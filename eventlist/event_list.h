@@ -7,7 +7,6 @@
 extern WNDPROC PrevListProc;   // the list's window procedure before subclassing
 
 constexpr int EventColumnCount = 7;
-constexpr int EventColumnWidth = 75;       // every column's width at insertion
 constexpr int DialogTextColumn = 5;
 constexpr int DialogTextColumnWidth = 150; // "Dialog Text" after every fit
 

@@ -12,7 +12,6 @@
 #include "notify/notification_record.h"
 
 const WCHAR LogFileName[] = L"notify_logfile.txt";
-const WCHAR VersionText[] = L"Version 2.0";
 bool LogWriteFailed = false;
 
 void ResetLogWriteFailure()
@@ -23,7 +22,6 @@ void ResetLogWriteFailure()
 namespace {
 
 constexpr int FormatCapacity = 300;     // the long date, the warning and the log's number lines
-constexpr DWORD WarningLevel = 300;     // this many notifications take a while to load
 
 // Tells of the failure that stops a pass, with the normal cursor back first.
 DWORD Stop(BusyCursorScope& busy, const WCHAR* text, const WCHAR* caption = L"Error")
@@ -43,21 +41,17 @@ void WarnOfLongPass(DWORD n)
     MessageBoxW(MainWindow, text, L"Warning", MB_OK);
 }
 
-// Today's date in the system's long form; YYYY-MM-DD when that cannot be had.
-void FormatToday(WCHAR* buffer)
+// The version, then today's date in the system's long form; YYYY-MM-DD when
+// that cannot be had.
+void AppendLogHeader()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &now, nullptr, buffer,
-                       FormatCapacity) == 0)
-        wsprintfW(buffer, L"%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
-}
-
-void AppendLogHeader()
-{
     WCHAR date[FormatCapacity];
-    FormatToday(date);
-    AppendToLog(VersionText);
+    if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &now, nullptr, date,
+                       FormatCapacity) == 0)
+        wsprintfW(date, L"%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+    AppendToLog(L"Version 2.0");
     AppendToLog(L"\n");
     AppendToLog(date);
     AppendToLog(L"\n");
@@ -157,7 +151,7 @@ DWORD EventPass(int mode)
         return Stop(busy, L"Error in getting number of notifications 1!");
     if (n == 0)
         return Stop(busy, L"Number of notifications is zero!");
-    if (n >= WarningLevel)
+    if (n >= 300)   // this many notifications take a while to load
         WarnOfLongPass(n);
     // A listing that fails or comes up short still covers what it delivered.
     HandleListing listing = ListNotificationHandles(n);

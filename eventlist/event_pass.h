@@ -9,7 +9,6 @@ enum EventPassMode : int {
 };
 
 extern const WCHAR LogFileName[];   // "notify_logfile.txt", in the working folder
-extern const WCHAR VersionText[];   // "Version 2.0"
 
 // Whether every piece appended since the last ResetLogWriteFailure() reached
 // the file.

@@ -15,13 +15,17 @@ POINT TapPoint = {};
 namespace {
 
 constexpr int NameCapacity = 80;
-constexpr int NameReadLimit = 79;       // leaves at most 78 characters of the name
-constexpr int QuestionCapacity = 200;
+
+// Repaints the list at once, so a change of selection shows before the next
+// step (a popup, a question box) takes the thread.
+void ListFollowUp()
+{
+    UpdateWindow(EventListWindow);
+}
 
 void DeselectRow(HWND list, int row)
 {
     LVITEMW item = {};
-    item.state = 0;
     item.stateMask = LVIS_SELECTED;
     SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
@@ -46,23 +50,13 @@ void OnPenDown(HWND list, LPARAM lParam)
 
 // OnPenUp -- a lift before the timer fired was a plain tap: disarm, and leave
 // no row selected.
-void OnPenUp(HWND list, LPARAM)
+void OnPenUp(HWND list)
 {
     KillTimer(GetParent(list), TapHoldTimerId);
     const int row = static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
     DeselectRow(list, row);
     ListFollowUp();
 }
-
-struct PenHandler {
-    UINT message;
-    void (*handle)(HWND, LPARAM);
-};
-
-constexpr PenHandler PenHandlers[] = {
-    { WM_LBUTTONDOWN, OnPenDown },
-    { WM_LBUTTONUP, OnPenUp },
-};
 
 struct RowEntry {
     WCHAR name[NameCapacity];
@@ -73,9 +67,8 @@ RowEntry ReadRow(HWND list, int row)
 {
     RowEntry entry = {};
     LVITEMW text = {};
-    text.iSubItem = 0;
     text.pszText = entry.name;
-    text.cchTextMax = NameReadLimit;
+    text.cchTextMax = NameCapacity - 1;   // leaves at most 78 characters of the name
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
     entry.name[NameCapacity - 1] = L'\0';
 
@@ -85,32 +78,6 @@ RowEntry ReadRow(HWND list, int row)
     if (SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
         entry.notification = reinterpret_cast<HANDLE>(data.lParam);
     return entry;
-}
-
-}  // namespace
-
-LRESULT CALLBACK EventListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    for (const PenHandler& entry : PenHandlers) {
-        if (entry.message == message) {
-            entry.handle(list, lParam);
-            break;
-        }
-    }
-    return CallWindowProcW(PrevListProc, list, message, wParam, lParam);
-}
-
-LRESULT TapHoldTimerHandler(HWND window, UINT, WPARAM, LPARAM)
-{
-    // GetAsyncKeyState answers 0x8000 or 0x8001 while the stylus is down; the
-    // low bit alone only says it went down since the last query.
-    const bool stylusDown = static_cast<WORD>(GetAsyncKeyState(VK_LBUTTON)) > 1;
-    KillTimer(window, TapHoldTimerId);
-    if (stylusDown) {
-        ShowEventPopup(window, TapPoint);
-        ListFollowUp();
-    }
-    return 0;
 }
 
 void ShowEventPopup(HWND owner, POINT point)
@@ -129,6 +96,30 @@ void ShowEventPopup(HWND owner, POINT point)
     ListFollowUp();
 }
 
+}  // namespace
+
+LRESULT CALLBACK EventListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN)
+        OnPenDown(list, lParam);
+    else if (message == WM_LBUTTONUP)
+        OnPenUp(list);
+    return CallWindowProcW(PrevListProc, list, message, wParam, lParam);
+}
+
+LRESULT TapHoldTimerHandler(HWND window, UINT, WPARAM, LPARAM)
+{
+    // GetAsyncKeyState answers 0x8000 or 0x8001 while the stylus is down; the
+    // low bit alone only says it went down since the last query.
+    const bool stylusDown = static_cast<WORD>(GetAsyncKeyState(VK_LBUTTON)) > 1;
+    KillTimer(window, TapHoldTimerId);
+    if (stylusDown) {
+        ShowEventPopup(window, TapPoint);
+        ListFollowUp();
+    }
+    return 0;
+}
+
 LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
 {
     const int row = static_cast<int>(SendMessageW(EventListWindow, LVM_GETSELECTIONMARK, 0, 0));
@@ -139,7 +130,7 @@ LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
     // be reloaded (a Refresh from the menu bar), and the row index would then
     // name another notification than the one the user was asked about.
     const RowEntry entry = ReadRow(EventListWindow, row);
-    WCHAR question[QuestionCapacity];
+    WCHAR question[200];
     wsprintfW(question, L"Delete event '%s'?", entry.name);
 
     if (MessageBoxW(window, question, L"Warning", MB_YESNO) == IDYES) {
@@ -151,13 +142,6 @@ LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
     ListFollowUp();
     ListFollowUp();
     return 0;
-}
-
-// Repaints the list at once, so a change of selection shows before the next
-// step (a popup, a question box) takes the thread.
-void ListFollowUp()
-{
-    UpdateWindow(EventListWindow);
 }
 
 void ResetTapHoldStateForTests()

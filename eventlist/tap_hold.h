@@ -10,8 +10,6 @@ constexpr UINT TapHoldDelay = 300;   // ms the stylus must stay down
 
 LRESULT CALLBACK EventListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT TapHoldTimerHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ShowEventPopup(HWND owner, POINT point);
 LRESULT DeleteSelectedEvent(HWND window, WORD id, HWND control, WORD code);
-void ListFollowUp();
 
 void ResetTapHoldStateForTests();

@@ -4,20 +4,17 @@
 
 #include <cwchar>
 
-
 namespace {
-// Copies at most `capacity` characters and always ends the text at
-// capacity - 1, so a longer source keeps its first capacity - 1 characters.
+// Keeps at most capacity - 1 characters and always ends the text; a capacity
+// of 0 has no room even for the end.
 void CopyBounded(WCHAR* target, DWORD capacity, const WCHAR* source)
 {
     if (capacity == 0)
         return;
     DWORD i = 0;
-    for (; i < capacity && source[i] != L'\0'; ++i)
+    for (; i < capacity - 1 && source[i] != L'\0'; ++i)
         target[i] = source[i];
-    if (i < capacity)
-        target[i] = L'\0';
-    target[capacity - 1] = L'\0';
+    target[i] = L'\0';
 }
 
 void CopyOrDefault(WCHAR* target, DWORD capacity, const WCHAR* source, const WCHAR* fallback)
