@@ -22,28 +22,6 @@ Function User32Function(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
 }
 
-HWND RealCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                         int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                         LPVOID param)
-{
-    static const auto real = User32Function<CreateWindowExWFunction>("CreateWindowExW");
-    return real(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
-                param);
-}
-
-BOOL RealSetForegroundWindow(HWND window)
-{
-    static const auto real = User32Function<SetForegroundWindowFunction>("SetForegroundWindow");
-    return real(window);
-}
-
-LRESULT RealCallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                            LPARAM lParam)
-{
-    static const auto real = User32Function<CallWindowProcWFunction>("CallWindowProcW");
-    return real(procedure, window, message, wParam, lParam);
-}
-
 // The caption and frame bits desktop Win32 gives an overlapped window on its
 // own; a handheld's top-level windows have none of them.
 constexpr LONG DesktopFrameStyles =
@@ -110,8 +88,9 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
     const bool shellPlaces = !(style & WS_CHILD) && x == CW_USEDEFAULT && width == CW_USEDEFAULT;
     if (shellPlaces && !PlacementHook)
         PlacementHook = SetWindowsHookExW(WH_CBT, PlacementCbtProc, nullptr, GetCurrentThreadId());
-    HWND window = RealCreateWindowExW(exStyle, className, windowName, style, x, y, width, height,
-                                      parent, menu, instance, param);
+    static const auto create = User32Function<CreateWindowExWFunction>("CreateWindowExW");
+    HWND window = create(exStyle, className, windowName, style, x, y, width, height, parent, menu,
+                         instance, param);
     // A creation that failed before the hook saw the window leaves it behind.
     if (shellPlaces)
         RemovePlacementHook();
@@ -123,9 +102,11 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
 // user last worked in (an open dialog) takes the foreground.
 BOOL WINAPI SetForegroundAsHandheld(HWND requested)
 {
+    static const auto setForeground =
+        User32Function<SetForegroundWindowFunction>("SetForegroundWindow");
     const auto bits = reinterpret_cast<ULONG_PTR>(requested);
     if (!(bits & 1))
-        return RealSetForegroundWindow(requested);
+        return setForeground(requested);
 
     HWND window = reinterpret_cast<HWND>(bits & ~ULONG_PTR{ 1 });
     if (!IsWindow(window))
@@ -147,7 +128,7 @@ BOOL WINAPI SetForegroundAsHandheld(HWND requested)
     HWND target = GetLastActivePopup(window);
     if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
         target = window;
-    return RealSetForegroundWindow(target);
+    return setForeground(target);
 }
 
 // CallWindowProcW without Wine's detour: Wine takes every call into its win32u
@@ -162,8 +143,10 @@ LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message
 {
     if (procedure == nullptr)
         return 0;
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF)
-        return RealCallWindowProcW(procedure, window, message, wParam, lParam);
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF) {
+        static const auto convert = User32Function<CallWindowProcWFunction>("CallWindowProcW");
+        return convert(procedure, window, message, wParam, lParam);
+    }
     return procedure(window, message, wParam, lParam);
 }
 
