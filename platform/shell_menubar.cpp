@@ -183,7 +183,6 @@ UniqueFont CreateBarFont()
     font.lfHeight = -11;
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
     lstrcpyW(font.lfFaceName, L"Tahoma");
     return UniqueFont(CreateFontIndirectW(&font));
 }
