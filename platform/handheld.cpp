@@ -1,9 +1,10 @@
-// Handheld idioms on the desktop: the screen, the whole screen for a window
-// left to the shell's placement, and bringing a window forward with the
-// windows it owns. The last two take the place of user32's own
-// CreateWindowExW and SetForegroundWindow when the program is linked (see the
-// import slots at the end), so that the program calls them as on a handheld.
-// CallWindowProcW is replaced the same way, to spare it a detour Wine takes.
+// Handheld idioms on the desktop: the screen with the shell's lettering and
+// fills, the whole screen for a window left to the shell's placement, and
+// bringing a window forward with the windows it owns. The last two take the
+// place of user32's own CreateWindowExW and SetForegroundWindow when the
+// program is linked (see the import slots at the end), so that the program
+// calls them as on a handheld. CallWindowProcW is replaced the same way, to
+// spare it a detour Wine takes.
 #include "platform/handheld.h"
 
 namespace {
@@ -159,6 +160,22 @@ RECT HandheldScreenRect()
         area.bottom > area.top)
         return area;
     return RECT{ 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+}
+
+UniqueFont CreateShellFont(int pixels)
+{
+    LOGFONTW font = {};
+    font.lfHeight = -pixels;
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"Tahoma");
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
+void FillWithColour(HDC dc, const RECT& area, COLORREF colour)
+{
+    SetDCBrushColor(dc, colour);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 // The import slots. Code compiled against <windows.h> calls a user32 function

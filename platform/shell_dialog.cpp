@@ -41,22 +41,6 @@ ShellDialog* ShellDialogOf(HWND dialog)
     return static_cast<ShellDialog*>(GetPropW(dialog, ShellDialogProperty));
 }
 
-UniqueFont CreateStripFont()
-{
-    LOGFONTW font = {};
-    font.lfHeight = -12;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
-    return UniqueFont(CreateFontIndirectW(&font));
-}
-
-void FillSolid(HDC dc, const RECT& area, COLORREF colour)
-{
-    SetDCBrushColor(dc, colour);
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
 // The dialog's own title, or its owner's (the program's name) when it has none.
 std::wstring TitleOf(HWND dialog)
 {
@@ -73,7 +57,7 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
     RECT client;
     GetClientRect(dialog, &client);
     RECT strip = { 0, 0, client.right, TitleStripHeight };
-    FillSolid(dc, strip, StripFace);
+    FillWithColour(dc, strip, StripFace);
 
     RECT title = strip;
     title.left = TitleIndent;
@@ -93,7 +77,7 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
 void DrawDoneButton(const ShellDialog& shell, const DRAWITEMSTRUCT& item)
 {
     HDC dc = item.hDC;
-    FillSolid(dc, item.rcItem, StripFace);
+    FillWithColour(dc, item.rcItem, StripFace);
     const int saved = SaveDC(dc);
     SetDCBrushColor(dc, (item.itemState & ODS_SELECTED) ? DonePressedFace : StripText);
     SelectObject(dc, GetStockObject(DC_BRUSH));
@@ -275,7 +259,7 @@ ShellDialog* AttachShell(HWND dialog)
     if (ShellDialog* shell = ShellDialogOf(dialog))
         return shell;
     auto shell = std::make_unique<ShellDialog>();
-    shell->font = CreateStripFont();
+    shell->font = CreateShellFont(12);
     if (!SetPropW(dialog, ShellDialogProperty, shell.get()))
         return nullptr;
     RememberTemplateImages(dialog, *shell);
