@@ -1,9 +1,10 @@
-// Handheld idioms on the desktop: the screen, the whole screen for a window
-// left to the shell's placement, and bringing a window forward with the
-// windows it owns. The last two take the place of user32's own
-// CreateWindowExW and SetForegroundWindow when the program is linked (see the
-// import slots at the end), so that the program calls them as on a handheld.
-// CallWindowProcW is replaced the same way, to spare it a detour Wine takes.
+// Handheld idioms on the desktop: the screen with the shell's lettering and
+// fills, the whole screen for a window left to the shell's placement, and
+// bringing a window forward with the windows it owns. The last two take the
+// place of user32's own CreateWindowExW and SetForegroundWindow when the
+// program is linked (see the import slots at the end), so that the program
+// calls them as on a handheld. CallWindowProcW is replaced the same way, to
+// spare it a detour Wine takes.
 #include "platform/handheld.h"
 
 namespace {
@@ -20,28 +21,6 @@ Function User32Function(const char* name)
 {
     static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
-}
-
-HWND RealCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                         int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                         LPVOID param)
-{
-    static const auto real = User32Function<CreateWindowExWFunction>("CreateWindowExW");
-    return real(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
-                param);
-}
-
-BOOL RealSetForegroundWindow(HWND window)
-{
-    static const auto real = User32Function<SetForegroundWindowFunction>("SetForegroundWindow");
-    return real(window);
-}
-
-LRESULT RealCallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                            LPARAM lParam)
-{
-    static const auto real = User32Function<CallWindowProcWFunction>("CallWindowProcW");
-    return real(procedure, window, message, wParam, lParam);
 }
 
 // The caption and frame bits desktop Win32 gives an overlapped window on its
@@ -110,8 +89,9 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
     const bool shellPlaces = !(style & WS_CHILD) && x == CW_USEDEFAULT && width == CW_USEDEFAULT;
     if (shellPlaces && !PlacementHook)
         PlacementHook = SetWindowsHookExW(WH_CBT, PlacementCbtProc, nullptr, GetCurrentThreadId());
-    HWND window = RealCreateWindowExW(exStyle, className, windowName, style, x, y, width, height,
-                                      parent, menu, instance, param);
+    static const auto create = User32Function<CreateWindowExWFunction>("CreateWindowExW");
+    HWND window = create(exStyle, className, windowName, style, x, y, width, height, parent, menu,
+                         instance, param);
     // A creation that failed before the hook saw the window leaves it behind.
     if (shellPlaces)
         RemovePlacementHook();
@@ -123,9 +103,11 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
 // user last worked in (an open dialog) takes the foreground.
 BOOL WINAPI SetForegroundAsHandheld(HWND requested)
 {
+    static const auto setForeground =
+        User32Function<SetForegroundWindowFunction>("SetForegroundWindow");
     const auto bits = reinterpret_cast<ULONG_PTR>(requested);
     if (!(bits & 1))
-        return RealSetForegroundWindow(requested);
+        return setForeground(requested);
 
     HWND window = reinterpret_cast<HWND>(bits & ~ULONG_PTR{ 1 });
     if (!IsWindow(window))
@@ -147,7 +129,7 @@ BOOL WINAPI SetForegroundAsHandheld(HWND requested)
     HWND target = GetLastActivePopup(window);
     if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
         target = window;
-    return RealSetForegroundWindow(target);
+    return setForeground(target);
 }
 
 // CallWindowProcW without Wine's detour: Wine takes every call into its win32u
@@ -162,8 +144,10 @@ LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message
 {
     if (procedure == nullptr)
         return 0;
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF)
-        return RealCallWindowProcW(procedure, window, message, wParam, lParam);
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF) {
+        static const auto convert = User32Function<CallWindowProcWFunction>("CallWindowProcW");
+        return convert(procedure, window, message, wParam, lParam);
+    }
     return procedure(window, message, wParam, lParam);
 }
 
@@ -176,6 +160,22 @@ RECT HandheldScreenRect()
         area.bottom > area.top)
         return area;
     return RECT{ 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+}
+
+UniqueFont CreateShellFont(int pixels)
+{
+    LOGFONTW font = {};
+    font.lfHeight = -pixels;
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"Tahoma");
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
+void FillWithColour(HDC dc, const RECT& area, COLORREF colour)
+{
+    SetDCBrushColor(dc, colour);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 // The import slots. Code compiled against <windows.h> calls a user32 function

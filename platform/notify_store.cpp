@@ -181,11 +181,18 @@ void Resolve(Store& s)
     s.resolved = true;
 }
 
+// The calls' way out on any fault: the thread's error code, and FALSE.
+bool Fails(DWORD code)
+{
+    SetLastError(code);
+    return false;
+}
+
+// A fault of the file itself, which NotifyStoreLastError() names.
 bool Failed(Store& s, const std::wstring& what, DWORD code)
 {
     s.lastError = s.path + L": " + what;
-    SetLastError(code);
-    return false;
+    return Fails(code);
 }
 
 class StoreLock {
@@ -282,12 +289,6 @@ bool Modify(Store& s, Change change)
     return SaveLocked(s);
 }
 
-bool UnknownHandle()
-{
-    SetLastError(ERROR_INVALID_HANDLE);
-    return false;
-}
-
 bool OutOfHandles(Store& s)
 {
     return Failed(s, L"every handle value has been used; the store takes no new entries",
@@ -302,17 +303,13 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
 {
     Store& s = TheStore();
     Guard guard(s);
-    if (!pcHandlesNeeded || (!rghNotifications && cHandles != 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!pcHandlesNeeded || (!rghNotifications && cHandles != 0))
+        return Fails(ERROR_INVALID_PARAMETER);
     NotifyStoreFaults& f = s.faults;
     if (!rghNotifications) {
         const DWORD call = ++f.countCalls;
-        if (f.failCount && Hits(f.failCountAt, call)) {
-            SetLastError(ERROR_GEN_FAILURE);
-            return FALSE;
-        }
+        if (f.failCount && Hits(f.failCountAt, call))
+            return Fails(ERROR_GEN_FAILURE);
         if (!Fresh(s, true))
             return FALSE;
         DWORD count = static_cast<DWORD>(s.entries.All().size());
@@ -323,10 +320,8 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
     }
     const DWORD call = ++f.listingCalls;
     *pcHandlesNeeded = 0;
-    if (f.failListing && Hits(f.failListingAt, call)) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
+    if (f.failListing && Hits(f.failListingAt, call))
+        return Fails(ERROR_GEN_FAILURE);
     if (!Fresh(s, true))
         return FALSE;
     DWORD delivered = static_cast<DWORD>(s.entries.All().size());
@@ -346,10 +341,8 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
 {
     Store& s = TheStore();
     Guard guard(s);
-    if (!pcBytesNeeded) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!pcBytesNeeded)
+        return Fails(ERROR_INVALID_PARAMETER);
     if (pBuffer)
         ++s.stats.reads;
     *pcBytesNeeded = 0;
@@ -357,21 +350,15 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
         return FALSE;
     const CachedEntry* cached = s.entries.Find(hNotification);
     if (!cached)
-        return UnknownHandle();
-    if (cBufferSize == 0 && s.faults.zeroSizeRead && hNotification == s.faults.zeroSizeRead) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
+        return Fails(ERROR_INVALID_HANDLE);
+    if (cBufferSize == 0 && s.faults.zeroSizeRead && hNotification == s.faults.zeroSizeRead)
+        return Fails(ERROR_GEN_FAILURE);
     const PackedNotification& packed = cached->packed;
     *pcBytesNeeded = static_cast<DWORD>(packed.bytes.size());
-    if (!pBuffer || cBufferSize < packed.bytes.size()) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    if (s.faults.failRead && hNotification == s.faults.failRead) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
+    if (!pBuffer || cBufferSize < packed.bytes.size())
+        return Fails(ERROR_INSUFFICIENT_BUFFER);
+    if (s.faults.failRead && hNotification == s.faults.failRead)
+        return Fails(ERROR_GEN_FAILURE);
     UnpackNotification(packed, pBuffer);
     return TRUE;
 }
@@ -380,11 +367,9 @@ BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
 {
     Store& s = TheStore();
     Guard guard(s);
-    if (s.faults.failAllClears || (s.faults.failClear && hNotification == s.faults.failClear)) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
-    return Modify(s, [&] { return s.entries.Erase(hNotification) || UnknownHandle(); });
+    if (s.faults.failAllClears || (s.faults.failClear && hNotification == s.faults.failClear))
+        return Fails(ERROR_GEN_FAILURE);
+    return Modify(s, [&] { return s.entries.Erase(hNotification) || Fails(ERROR_INVALID_HANDLE); });
 }
 
 HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt,
@@ -407,7 +392,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
         }
         CachedEntry* cached = s.entries.Find(hNotification);
         if (!cached)
-            return UnknownHandle();
+            return Fails(ERROR_INVALID_HANDLE);
         // A replaced entry is registered afresh, so it has not fired.
         s.entries.Replace(cached, std::move(entry));
         result = hNotification;
@@ -445,7 +430,7 @@ BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
     return Modify(s, [&] {
         CachedEntry* cached = s.entries.Find(h);
         if (!cached)
-            return UnknownHandle();
+            return Fails(ERROR_INVALID_HANDLE);
         StoredNotification entry = cached->entry;
         entry.status = status;
         s.entries.Replace(cached, std::move(entry));
@@ -498,7 +483,7 @@ bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HAN
                 absent.push_back(h);
         }
         if (!absent.empty())
-            return UnknownHandle();
+            return Fails(ERROR_INVALID_HANDLE);
         for (HANDLE h : handles)
             s.entries.Erase(h);
         return true;

@@ -1,11 +1,30 @@
 #include "platform/notify_store_file.h"
 
-#include <algorithm>
 #include <cwchar>
 
 #include "app/unique_handles.h"
 
 namespace {
+// How long a caller waits for another process to finish with the store.
+constexpr DWORD StoreLockTimeoutMs = 10000;
+
+// "Access is denied." for a system error code, without the line break.
+std::wstring SystemMessage(DWORD code)
+{
+    WCHAR* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' '))
+        message.pop_back();
+    if (message.empty())
+        message = L"system error " + std::to_wstring(code);
+    return message;
+}
+
 // The name part shared by the store's named objects: a hash of the path in
 // upper case, since the file system ignores letter case.
 std::wstring ObjectSuffix(const std::wstring& fullPath)
@@ -60,36 +79,7 @@ bool CreateFolders(const std::wstring& folder, std::wstring* error)
     *error = L"cannot create its folder " + folder + L": " + SystemMessage(GetLastError());
     return false;
 }
-
-bool WriteAll(HANDLE file, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
 }  // namespace
-
-std::wstring SystemMessage(DWORD code)
-{
-    WCHAR* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' '))
-        message.pop_back();
-    if (message.empty())
-        message = L"system error " + std::to_wstring(code);
-    return message;
-}
 
 std::wstring FullPath(const std::wstring& path)
 {
@@ -196,20 +186,14 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
         *error = L"the file is larger than 256 MB";
         return false;
     }
+    // One read: a file takes its whole size at once, or what is left of it.
     bytes->resize(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes->size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), &(*bytes)[done], static_cast<DWORD>(bytes->size() - done), &got,
-                      nullptr)) {
-            *error = L"cannot read it: " + SystemMessage(GetLastError());
-            return false;
-        }
-        if (got == 0)
-            break;
-        done += got;
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &got, nullptr)) {
+        *error = L"cannot read it: " + SystemMessage(GetLastError());
+        return false;
     }
-    bytes->resize(done);
+    bytes->resize(got);
     return true;
 }
 
@@ -228,7 +212,9 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
         *error = L"cannot write " + path + L".new: " + SystemMessage(GetLastError());
         return false;
     }
-    if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file.get())) {
         const DWORD code = GetLastError();
         file.reset();
         DeleteFileW(temporary.c_str());

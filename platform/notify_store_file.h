@@ -7,9 +7,6 @@
 
 #include <string>
 
-// How long a caller waits for another process to finish with the store.
-constexpr DWORD StoreLockTimeoutMs = 10000;
-
 // The named objects of the store at one full path. Every process that names
 // the same file (letter case aside) gets the same objects.
 class StoreSharing {
@@ -51,7 +48,6 @@ struct FileStamp {
     DWORD sizeHigh = 0;
     DWORD sizeLow = 0;
     bool operator==(const FileStamp& other) const;
-    bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 FileStamp StampOf(const std::wstring& path);
 
@@ -67,6 +63,3 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
 // path, so that a reader sees either the old file or the new one, even if the
 // writer dies half-way. Creates the folder when needed.
 bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);
-
-// "Access is denied." for a system error code, without the line break.
-std::wstring SystemMessage(DWORD code);

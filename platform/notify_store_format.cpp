@@ -49,22 +49,6 @@ constexpr FieldName Fields[] = {
     { FieldMaxSound, "max-sound", Part::User },
 };
 
-std::string Number(DWORD value)
-{
-    return std::to_string(value);
-}
-
-void AppendQuoted(std::string* out, const StoredText& text)
-{
-    if (!text) {
-        *out += "null";
-        return;
-    }
-    out->push_back('"');
-    AppendUtf8(out, Escaped(*text, L"\\\""));
-    out->push_back('"');
-}
-
 std::string TimeText(const SYSTEMTIME& t)
 {
     char text[64];
@@ -84,33 +68,50 @@ void AppendField(std::string* out, const char* name, const std::string& value)
 
 void AppendTextField(std::string* out, const char* name, const StoredText& text)
 {
-    std::string value;
-    AppendQuoted(&value, text);
-    AppendField(out, name, value);
+    AppendField(out, name, text ? '"' + ToUtf8(Escaped(*text, L"\\\"")) + '"' : "null");
 }
+}  // namespace
 
-void AppendEntry(std::string* out, const StoredNotification& e)
+std::string StoreFileHead(DWORD nextHandle)
 {
-    *out += "entry " + Number(e.handle) + "\n";
-    AppendField(out, "status", Number(e.status));
-    AppendField(out, "trigger", e.hasTrigger ? TriggerTypeText(e.type) : "none");
-    if (e.hasTrigger) {
-        AppendField(out, "event", EventText(e.event));
-        AppendTextField(out, "application", e.application);
-        AppendTextField(out, "arguments", e.arguments);
-        AppendField(out, "start-time", TimeText(e.start));
-        AppendField(out, "end-time", TimeText(e.end));
-    }
-    AppendField(out, "user", e.hasUser ? ActionFlagsText(e.actionFlags) : "none");
-    if (e.hasUser) {
-        AppendTextField(out, "title", e.title);
-        AppendTextField(out, "text", e.text);
-        AppendTextField(out, "sound", e.sound);
-        AppendField(out, "max-sound", Number(e.maxSound));
-    }
-    *out += "end\n\n";
+    std::string out = Magic;
+    out += " " + std::to_string(FormatVersion) + "\n";
+    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
+    out += "next-handle " + std::to_string(nextHandle) + "\n\n";
+    return out;
 }
 
+std::string FormatEntry(const StoredNotification& e)
+{
+    std::string out = "entry " + std::to_string(e.handle) + "\n";
+    AppendField(&out, "status", std::to_string(e.status));
+    AppendField(&out, "trigger", e.hasTrigger ? TriggerTypeText(e.type) : "none");
+    if (e.hasTrigger) {
+        AppendField(&out, "event", EventText(e.event));
+        AppendTextField(&out, "application", e.application);
+        AppendTextField(&out, "arguments", e.arguments);
+        AppendField(&out, "start-time", TimeText(e.start));
+        AppendField(&out, "end-time", TimeText(e.end));
+    }
+    AppendField(&out, "user", e.hasUser ? ActionFlagsText(e.actionFlags) : "none");
+    if (e.hasUser) {
+        AppendTextField(&out, "title", e.title);
+        AppendTextField(&out, "text", e.text);
+        AppendTextField(&out, "sound", e.sound);
+        AppendField(&out, "max-sound", std::to_string(e.maxSound));
+    }
+    return out + "end\n\n";
+}
+
+std::string FormatStore(const StoreContents& contents)
+{
+    std::string out = StoreFileHead(contents.nextHandle);
+    for (const StoredNotification& entry : contents.entries)
+        out += FormatEntry(entry);
+    return out + StoreFileTail;
+}
+
+namespace {
 // Reads the file line by line; a line feed ends a line, a carriage return
 // before it is dropped.
 class LineReader {
@@ -341,15 +342,15 @@ public:
                 return Trailer(contents);
         }
         if (inEntry_)
-            return Fail(lines_.Number(), L"the file ends inside entry " + Wide(Number(entry_.handle)) +
-                                             L" (truncated)");
+            return Fail(lines_.Number(), L"the file ends inside entry " +
+                                             std::to_wstring(entry_.handle) + L" (truncated)");
         return Fail(lines_.Number(), L"the file ends without 'end-of-store' (truncated)");
     }
 
 private:
     bool Fail(unsigned line, const std::wstring& what)
     {
-        *error_ = L"line " + Wide(Number(line)) + L": " + what;
+        *error_ = L"line " + std::to_wstring(line) + L": " + what;
         return false;
     }
 
@@ -384,7 +385,7 @@ private:
             !ParseNumber(line.substr(space + 1), &version))
             return Fail(1, notStore);
         if (version != FormatVersion)
-            return Fail(1, L"format version " + Wide(Number(version)) +
+            return Fail(1, L"format version " + std::to_wstring(version) +
                                L" is not supported (this program reads version 1)");
         if (!NextSignificant() || key_ != "next-handle")
             return Fail(lines_.Number(), L"expected 'next-handle' after the first line");
@@ -407,13 +408,14 @@ private:
         if (handle == 0)
             return Fail(lines_.Number(), L"handle 0 is not allowed");
         if (handle >= nextHandle_)
-            return Fail(lines_.Number(), L"handle " + Wide(Number(handle)) +
-                                             L" is not below next-handle " + Wide(Number(nextHandle_)));
+            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
+                                             L" is not below next-handle " +
+                                             std::to_wstring(nextHandle_));
         const auto first = firstLine_.find(handle);
         if (first != firstLine_.end())
-            return Fail(lines_.Number(), L"handle " + Wide(Number(handle)) +
+            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
                                              L" appears twice (first at line " +
-                                             Wide(Number(first->second)) + L")");
+                                             std::to_wstring(first->second) + L")");
         firstLine_.emplace(handle, lines_.Number());
         entry_ = StoredNotification();
         entry_.handle = handle;
@@ -434,13 +436,13 @@ private:
         }
         if (!field) {
             if (key_ == "entry" || key_ == "end-of-store")
-                return Fail(lines_.Number(), L"entry " + Wide(Number(entry_.handle)) +
+                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
                                                  L" has no 'end' line");
             return Fail(lines_.Number(), L"unknown field " + Shown(key_));
         }
         if (seenAt_[field->id])
             return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"' given twice (first at line " +
-                                             Wide(Number(seenAt_[field->id])) + L")");
+                                             std::to_wstring(seenAt_[field->id]) + L")");
         seenAt_[field->id] = lines_.Number();
         std::wstring fault;
         if (!ApplyField(field->id, value_, &entry_, &fault))
@@ -457,7 +459,7 @@ private:
                                 (field.part == Part::User && entry_.hasUser);
             const unsigned seen = seenAt_[field.id];
             if (wanted && !seen)
-                return Fail(lines_.Number(), L"entry " + Wide(Number(entry_.handle)) +
+                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
                                                  L" has no '" + Wide(field.name) + L"'");
             if (!wanted && seen)
                 return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
@@ -490,32 +492,6 @@ private:
     std::vector<StoredNotification> entries_;
 };
 }  // namespace
-
-std::string StoreFileHead(DWORD nextHandle)
-{
-    std::string out = Magic;
-    out += " " + Number(FormatVersion) + "\n";
-    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
-    out += "next-handle " + Number(nextHandle) + "\n\n";
-    return out;
-}
-
-std::string FormatStore(const StoreContents& contents)
-{
-    std::string out = StoreFileHead(contents.nextHandle);
-    out.reserve(out.size() + contents.entries.size() * 320 + sizeof StoreFileTail);
-    for (const StoredNotification& entry : contents.entries)
-        AppendEntry(&out, entry);
-    out += StoreFileTail;
-    return out;
-}
-
-std::string FormatEntry(const StoredNotification& entry)
-{
-    std::string out;
-    AppendEntry(&out, entry);
-    return out;
-}
 
 bool ParseStore(const std::string& bytes, StoreContents* contents, std::wstring* error)
 {

@@ -22,8 +22,9 @@ std::wstring Widened(const char* bytes, size_t size, DWORD flags, bool* ok)
     text.resize(*ok ? length : 0);
     return text;
 }
-}  // namespace
 
+// Whether the code unit at `at` is a surrogate without its other half, which
+// the conversions refuse (or replace) but cannot say where.
 bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
 {
     const wchar_t c = text[at];
@@ -33,34 +34,19 @@ bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
         return at == 0 || !IsHighSurrogate(text[at - 1]);
     return false;
 }
-
-void AppendUtf8(std::string* out, const std::wstring& text)
-{
-    const std::wstring* whole = &text;
-    std::wstring repaired;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!IsUnpairedSurrogate(text, i))
-            continue;
-        if (whole == &text)
-            whole = &(repaired = text);
-        repaired[i] = 0xFFFD;
-    }
-    if (whole->empty())
-        return;
-    // A code unit never needs more than three UTF-8 bytes (a pair, four).
-    const size_t start = out->size();
-    const int room = static_cast<int>(whole->size() * 3);
-    out->resize(start + room);
-    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, whole->data(),
-                                           static_cast<int>(whole->size()), &(*out)[start], room,
-                                           nullptr, nullptr);
-    out->resize(start + length);
-}
+}  // namespace
 
 std::string ToUtf8(const std::wstring& text)
 {
-    std::string bytes;
-    AppendUtf8(&bytes, text);
+    if (text.empty())
+        return std::string();
+    // A code unit never needs more than three UTF-8 bytes (a pair, four).
+    // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD.
+    std::string bytes(text.size() * 3, '\0');
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           &bytes[0], static_cast<int>(bytes.size()), nullptr,
+                                           nullptr);
+    bytes.resize(length);
     return bytes;
 }
 

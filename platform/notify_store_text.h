@@ -6,14 +6,9 @@
 
 #include <string>
 
-// Whether the code unit at `at` is a surrogate without its other half, which
-// the conversions refuse (or replace) but cannot say where.
-bool IsUnpairedSurrogate(const std::wstring& text, size_t at);
-
-// AppendUtf8 and ToUtf8 turn unpaired surrogates into U+FFFD; FromUtf8 fails on malformed
+// ToUtf8 turns unpaired surrogates into U+FFFD; FromUtf8 fails on malformed
 // input (a stray or missing continuation byte, an overlong form, an encoded
 // surrogate, a value beyond U+10FFFF); LenientFromUtf8 turns it into U+FFFD.
-void AppendUtf8(std::string* out, const std::wstring& text);
 std::string ToUtf8(const std::wstring& text);
 bool FromUtf8(const char* bytes, size_t size, std::wstring* text);
 std::wstring LenientFromUtf8(const std::string& bytes);

@@ -41,23 +41,6 @@ ShellDialog* ShellDialogOf(HWND dialog)
     return static_cast<ShellDialog*>(GetPropW(dialog, ShellDialogProperty));
 }
 
-UniqueFont CreateStripFont()
-{
-    LOGFONTW font = {};
-    font.lfHeight = -12;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
-    return UniqueFont(CreateFontIndirectW(&font));
-}
-
-void FillSolid(HDC dc, const RECT& area, COLORREF colour)
-{
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-}
-
 // The dialog's own title, or its owner's (the program's name) when it has none.
 std::wstring TitleOf(HWND dialog)
 {
@@ -74,20 +57,19 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
     RECT client;
     GetClientRect(dialog, &client);
     RECT strip = { 0, 0, client.right, TitleStripHeight };
-    FillSolid(dc, strip, StripFace);
+    FillWithColour(dc, strip, StripFace);
 
     RECT title = strip;
     title.left = TitleIndent;
     title.right -= DoneButtonWidth + 2 * DoneButtonMargin;
     const std::wstring text = TitleOf(dialog);
-    HGDIOBJ previousFont = SelectObject(dc, shell.font.get());
-    const int previousMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF previousColour = SetTextColor(dc, StripText);
+    const int saved = SaveDC(dc);
+    SelectObject(dc, shell.font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, StripText);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SetTextColor(dc, previousColour);
-    SetBkMode(dc, previousMode);
-    SelectObject(dc, previousFont);
+    RestoreDC(dc, saved);
 }
 
 // The round "ok" of the handheld's title bar: white on the strip, inverted
@@ -95,22 +77,19 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
 void DrawDoneButton(const ShellDialog& shell, const DRAWITEMSTRUCT& item)
 {
     HDC dc = item.hDC;
-    FillSolid(dc, item.rcItem, StripFace);
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    HBRUSH face = CreateSolidBrush(pressed ? DonePressedFace : StripText);
-    HGDIOBJ previousBrush = SelectObject(dc, face);
-    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    FillWithColour(dc, item.rcItem, StripFace);
+    const int saved = SaveDC(dc);
+    SetDCBrushColor(dc, (item.itemState & ODS_SELECTED) ? DonePressedFace : StripText);
+    SelectObject(dc, GetStockObject(DC_BRUSH));
+    SelectObject(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, item.rcItem.left, item.rcItem.top, item.rcItem.right + 1, item.rcItem.bottom + 1);
-    SelectObject(dc, previousPen);
-    SelectObject(dc, previousBrush);
-    DeleteObject(face);
 
-    HGDIOBJ previousFont = SelectObject(dc, shell.font.get());
+    SelectObject(dc, shell.font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, StripFace);
     RECT text = item.rcItem;
     DrawTextW(dc, L"ok", 2, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, previousFont);
+    RestoreDC(dc, saved);
 }
 
 HGDIOBJ BitmapOf(HWND control)
@@ -132,16 +111,14 @@ void RememberTemplateImages(HWND dialog, ShellDialog& shell)
     }
 }
 
-void KeepOnlyImagesStillShown(HWND dialog, ShellDialog& shell)
+void FreeTemplateImagesStillShown(HWND dialog, const ShellDialog& shell)
 {
-    std::vector<HGDIOBJ> shown;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         HGDIOBJ image = BitmapOf(child);
         if (image && std::find(shell.templateImages.begin(), shell.templateImages.end(), image) !=
                          shell.templateImages.end())
-            shown.push_back(image);
+            DeleteObject(image);
     }
-    shell.templateImages = std::move(shown);
 }
 
 bool IsDesktopDefaultBrush(LRESULT brush)
@@ -209,13 +186,11 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return result;
     }
     case WM_DESTROY:
-        KeepOnlyImagesStillShown(dialog, *shell);
+        FreeTemplateImagesStillShown(dialog, *shell);
         break;
     case WM_NCDESTROY: {
         SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropW(dialog, ShellDialogProperty);
-        for (HGDIOBJ image : shell->templateImages)
-            DeleteObject(image);
         delete shell;
         return CallWindowProcW(previous, dialog, message, wParam, lParam);
     }
@@ -284,7 +259,7 @@ ShellDialog* AttachShell(HWND dialog)
     if (ShellDialog* shell = ShellDialogOf(dialog))
         return shell;
     auto shell = std::make_unique<ShellDialog>();
-    shell->font = CreateStripFont();
+    shell->font = CreateShellFont(12);
     if (!SetPropW(dialog, ShellDialogProperty, shell.get()))
         return nullptr;
     RememberTemplateImages(dialog, *shell);

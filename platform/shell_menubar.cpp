@@ -171,23 +171,6 @@ LRESULT CallToolbar(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallWindowProcW(ToolbarProc, window, message, wParam, lParam);
 }
 
-void FillWith(HDC dc, const RECT& area, COLORREF colour)
-{
-    SetDCBrushColor(dc, colour);
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
-UniqueFont CreateBarFont()
-{
-    LOGFONTW font = {};
-    font.lfHeight = -11;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
-    return UniqueFont(CreateFontIndirectW(&font));
-}
-
 // Text buttons from the left edge, as tall as the bar below its edge line.
 // The toolbar puts a label two pixels, the image width, the list gap and two
 // more pixels in from the button's edge, images or not, and ends the button
@@ -226,7 +209,7 @@ LRESULT OnCustomDraw(NMTBCUSTOMDRAW* draw)
         return CDRF_DODEFAULT;
     draw->clrText = LabelColour;
     if ((draw->nmcd.uItemState & CDIS_SELECTED) && !(draw->nmcd.uItemState & CDIS_DISABLED)) {
-        FillWith(draw->nmcd.hdc, draw->nmcd.rc, PressedFace);
+        FillWithColour(draw->nmcd.hdc, draw->nmcd.rc, PressedFace);
         draw->clrText = PressedLabel;
     }
     return CDRF_DODEFAULT | TBCDRF_NOEDGES | TBCDRF_NOOFFSET;
@@ -321,7 +304,7 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM)
 {
     RECT client;
     GetClientRect(window, &client);
-    FillWith(reinterpret_cast<HDC>(wParam), client, BarFace);
+    FillWithColour(reinterpret_cast<HDC>(wParam), client, BarFace);
     return TRUE;
 }
 
@@ -341,7 +324,7 @@ LRESULT OnNcPaint(HWND window, WPARAM wParam, LPARAM lParam)
     GetWindowRect(window, &edge);
     edge = { 0, 0, edge.right - edge.left, EdgeHeight };
     HDC dc = GetWindowDC(window);
-    FillWith(dc, edge, BarEdge);
+    FillWithColour(dc, edge, BarEdge);
     ReleaseDC(window, dc);
     return result;
 }
@@ -469,7 +452,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return FALSE;
     }
-    bar->font = CreateBarFont();
+    bar->font = CreateShellFont(11);
     if (!RegisterMenuBarClass())
         return FALSE;
 

@@ -22,6 +22,7 @@ struct MenuBarButtonEntry {
     WORD reserved;  // 0
     WORD subMenu;   // index of the drop-down in the bar's menu, MenuBarNoSubMenu for none
 };
+static_assert(sizeof(MenuBarButtonEntry) == 14, "seven words, as in the resource");
 
 struct MenuBarResource {
     WORD menuId = 0;   // the menu whose pop-ups serve as drop-downs

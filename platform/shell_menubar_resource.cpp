@@ -7,17 +7,8 @@
 
 namespace {
 
-constexpr DWORD HeaderBytes = 2 * sizeof(WORD);
-constexpr DWORD ButtonBytes = 7 * sizeof(WORD);
 // A label longer than this is cut; the bar has 240 pixels for all its buttons.
 constexpr int MaxLabelLength = 64;
-
-WORD WordAt(const BYTE* bytes, DWORD index)
-{
-    WORD value;
-    std::memcpy(&value, bytes + index * sizeof(WORD), sizeof value);
-    return value;
-}
 
 bool LoadLabel(HINSTANCE module, UINT id, std::wstring* label)
 {
@@ -29,34 +20,24 @@ bool LoadLabel(HINSTANCE module, UINT id, std::wstring* label)
     return true;
 }
 
-// The pop-up at `index` of the menu, or null when there is none.
-HMENU PopupAt(HMENU menu, WORD index)
-{
-    if (index >= static_cast<UINT>(GetMenuItemCount(menu)))
-        return nullptr;
-    return GetSubMenu(menu, index);
-}
-
 }  // namespace
 
 bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out)
 {
-    if (!data || size < HeaderBytes)
+    WORD header[2];   // the menu id, then the number of buttons
+    if (!data || size < sizeof header)
         return false;
-    const auto* bytes = static_cast<const BYTE*>(data);
-    const WORD count = WordAt(bytes, 1);
-    if (count == 0 || size != HeaderBytes + count * ButtonBytes)
+    std::memcpy(header, data, sizeof header);
+    const WORD count = header[1];
+    if (count == 0 || size != sizeof header + count * sizeof(MenuBarButtonEntry))
         return false;
 
+    const auto* entries = static_cast<const BYTE*>(data) + sizeof header;
     MenuBarResource parsed;
-    parsed.menuId = WordAt(bytes, 0);
+    parsed.menuId = header[0];
     for (WORD i = 0; i < count; ++i) {
-        const DWORD first = 2 + i * 7;
-        MenuBarButtonEntry button = {
-            WordAt(bytes, first),     WordAt(bytes, first + 1), WordAt(bytes, first + 2),
-            WordAt(bytes, first + 3), WordAt(bytes, first + 4), WordAt(bytes, first + 5),
-            WordAt(bytes, first + 6),
-        };
+        MenuBarButtonEntry button;
+        std::memcpy(&button, entries + i * sizeof button, sizeof button);
         if ((button.style & TBSTYLE_DROPDOWN) && button.subMenu == MenuBarNoSubMenu)
             return false;
         parsed.buttons.push_back(button);
@@ -87,7 +68,7 @@ bool LoadMenuBarContent(HINSTANCE module, UINT id, MenuBarContent* out)
         if (!LoadLabel(module, button.label, &item.label))
             return false;
         if (button.subMenu != MenuBarNoSubMenu) {
-            HMENU popup = PopupAt(content.menu.get(), button.subMenu);
+            HMENU popup = GetSubMenu(content.menu.get(), button.subMenu);
             if (!popup)
                 return false;
             if (button.style & TBSTYLE_DROPDOWN)
