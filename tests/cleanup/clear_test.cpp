@@ -13,8 +13,8 @@
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/cleanup/array_tracker.h"
-#include "tests/progress/pass_recorder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 

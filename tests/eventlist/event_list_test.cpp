@@ -8,7 +8,7 @@
 #include "eventlist/event_list.h"
 #include "eventlist/tap_hold.h"
 #include "resources/resource.h"
-#include "tests/eventlist/list_rows.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
 
 namespace {

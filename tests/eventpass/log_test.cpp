@@ -8,8 +8,8 @@
 #include "eventlist/event_pass.h"
 #include "platform/notify_store.h"
 #include "resources/resource.h"
-#include "tests/progress/pass_recorder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 

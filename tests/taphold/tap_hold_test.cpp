@@ -11,7 +11,7 @@
 #include "eventlist/tap_hold.h"
 #include "platform/notify_store.h"
 #include "resources/resource.h"
-#include "tests/eventlist/list_rows.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/stylus.h"
 
