@@ -97,17 +97,6 @@ void Stylus::Lift()
     down_ = false;
 }
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        PumpMessagesFor(10);
-    }
-    return true;
-}
-
 POINT ScreenCentre(HWND window, RECT client)
 {
     POINT centre = { (client.left + client.right) / 2, (client.top + client.bottom) / 2 };
