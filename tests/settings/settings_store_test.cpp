@@ -58,7 +58,8 @@ StoredValue ValueInRegistry(const wchar_t* name)
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    TestDevice device;   // starts without the key
+    SettingsStoreTest() { DeleteSettingsKey(); }
+    TestDevice device;
 };
 
 TEST_F(SettingsStoreTest, ReadTakesAnyValueOfAtMostFourBytesWhateverItsType)

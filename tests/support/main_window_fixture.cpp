@@ -5,6 +5,11 @@
 #include "app/main_window.h"
 #include "eventlist/event_list.h"
 
+MainWindowTest::MainWindowTest()
+{
+    DeleteSettingsKey();
+}
+
 MainWindowTest::~MainWindowTest()
 {
     if (MainWindow && IsWindow(MainWindow))

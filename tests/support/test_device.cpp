@@ -53,7 +53,6 @@ TestDevice::TestDevice()
 
     ResetProgramState();
     NotifyStoreUsePath(store_);
-    DeleteSettingsKey();
 }
 
 TestDevice::~TestDevice()

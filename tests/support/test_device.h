@@ -1,6 +1,8 @@
-// A fresh device for one test: its own store file, working folder (the
-// device's root for the log file) and settings key, and every piece of the
-// program's process-wide state back at its start value.
+// A fresh device for one test: its own store file and working folder (the
+// device's root for the log file), and every piece of the program's
+// process-wide state back at its start value. The settings key is the
+// device's one: tests that start the program or read its options delete it
+// themselves (and lock it against other test programs, see CMakeLists.txt).
 #pragma once
 
 #include <windows.h>
