@@ -73,8 +73,10 @@ void WriteInput(const std::wstring& path, const std::string& input)
     }
 }
 
+// Returns the process; its main thread goes to *thread, or is closed.
 HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
-             const std::wstring& in, const std::wstring& out, const std::wstring& err)
+             const std::wstring& in, const std::wstring& out, const std::wstring& err,
+             HANDLE* thread = nullptr)
 {
     std::wstring commandLine = Quoted(ToolPath());
     for (const std::wstring& argument : arguments)
@@ -97,7 +99,10 @@ HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& argumen
     EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
     if (!started)
         return nullptr;
-    CloseHandle(process.hThread);
+    if (thread)
+        *thread = process.hThread;
+    else
+        CloseHandle(process.hThread);
     return process.hProcess;
 }
 }  // namespace
@@ -105,7 +110,7 @@ HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& argumen
 RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments)
     : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
 {
-    process_ = Start(store, arguments, inPath_, outPath_, errPath_);
+    process_ = Start(store, arguments, inPath_, outPath_, errPath_, &thread_);
 }
 
 RunningTool::~RunningTool()
@@ -113,8 +118,20 @@ RunningTool::~RunningTool()
     if (process_) {
         Kill();
     }
+    if (thread_)
+        CloseHandle(thread_);
     for (const std::wstring& path : { outPath_, errPath_, inPath_ })
         DeleteFileW(path.c_str());
+}
+
+bool RunningTool::Suspend()
+{
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT && SuspendThread(thread_) != DWORD(-1);
+}
+
+bool RunningTool::Resume()
+{
+    return process_ && ResumeThread(thread_) != DWORD(-1);
 }
 
 ToolResult RunningTool::Wait()

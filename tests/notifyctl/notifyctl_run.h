@@ -28,9 +28,13 @@ public:
     bool Started() const { return process_ != nullptr; }
     ToolResult Wait();      // to its end
     void Kill();            // TerminateProcess, then waits for it to be gone
+    // Stops the tool where it is, or lets it go on; false once it has ended.
+    bool Suspend();
+    bool Resume();
 
 private:
     HANDLE process_ = nullptr;
+    HANDLE thread_ = nullptr;
     std::wstring outPath_, errPath_, inPath_;
 };
 
