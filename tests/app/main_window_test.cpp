@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, SecondInstanceBringsTheFirstForwardAndEndsWithSixteen)
     ProgramProcess second(device.StorePath(), device.Folder());
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(second.WaitForExit(10000), 16u);
-    PumpMessagesFor(200);
+    PumpUntil([] { return GetForegroundWindow() == MainWindow; });
 
     EXPECT_EQ(GetForegroundWindow(), MainWindow);
     EXPECT_FALSE(SettingsKeyExists()) << "the second instance read its settings";

@@ -70,7 +70,7 @@ void PumpMessages();
 // Pumps messages for about this many milliseconds.
 void PumpMessagesFor(DWORD milliseconds);
 // Pumps this thread's messages until the condition holds; false after the timeout.
-bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 2000);
+bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
 
 // Reads a whole file as bytes (empty when it does not exist).
 std::string ReadFileBytes(const std::wstring& path);
