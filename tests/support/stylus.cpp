@@ -22,8 +22,10 @@ INPUT StylusAt(POINT screen, DWORD flags)
 
 // Absolute input is in 1/65536ths of the screen: aim at the pixel's centre.
 // Under Wine the X server's own pointer events can arrive late and put the
-// cursor back where it was, so the move is repeated until it holds.
-void MoveTo(POINT screen)
+// cursor back where it was, so the move is repeated until it holds. Pumping
+// lets this thread's own windows turn such events into moves meanwhile; a tap
+// made from inside a menu's loop must leave the menu's messages alone.
+void MoveTo(POINT screen, bool pump)
 {
     const LONG cx = GetSystemMetrics(SM_CXSCREEN);
     const LONG cy = GetSystemMetrics(SM_CYSCREEN);
@@ -42,7 +44,10 @@ void MoveTo(POINT screen)
             steady = 0;
             SendInput(1, &input, sizeof input);
         }
-        PumpMessagesFor(15);
+        if (pump)
+            PumpMessagesFor(15);
+        else
+            Sleep(15);
     }
     if (steady < 3)
         ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
@@ -59,9 +64,12 @@ void SendButton(DWORD flags)
 }  // namespace
 
 // Down and up go in together, as a quick tap does: a menu the down opens
-// finds the up already waiting.
+// finds the up already waiting. The pointer is there first, so that a late
+// move left from an earlier tap cannot come between them and slide the tap
+// off its button.
 void TapAt(POINT screen)
 {
+    MoveTo(screen, false);
     INPUT inputs[2] = { StylusAt(screen, MOUSEEVENTF_LEFTDOWN), StylusAt(screen, MOUSEEVENTF_LEFTUP) };
     SendInput(2, inputs, sizeof inputs[0]);
 }
@@ -80,14 +88,14 @@ void SlideTap(POINT down, POINT up)
 
 void Stylus::Press(POINT screen)
 {
-    MoveTo(screen);
+    MoveTo(screen, true);
     SendButton(MOUSEEVENTF_LEFTDOWN);
     down_ = true;
 }
 
 void Stylus::Slide(POINT screen)
 {
-    MoveTo(screen);
+    MoveTo(screen, true);
 }
 
 void Stylus::Lift()
