@@ -9,8 +9,8 @@
 #include "app/main_window.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
-#include "tests/notifyctl/notifyctl_run.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/notifyctl_run.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/notifyctl/notifyctl_run.h"
+#include "tests/support/notifyctl_run.h"
 
 #include <gtest/gtest.h>
 
