@@ -19,15 +19,6 @@
 
 namespace {
 
-bool SettingsKeyExists()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 RECT WindowRect(HWND window)
 {
     RECT r = {};

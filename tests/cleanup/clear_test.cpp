@@ -20,13 +20,6 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
-
 TestEntry AppEvent(const wchar_t* path, DWORD event)
 {
     TestEntry entry = App(path);

@@ -41,15 +41,6 @@ void PrintTo(const PileupCase& pileupCase, std::ostream* out)
     *out << pileupCase.name;
 }
 
-bool SettingsKeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // The first column of a table as list writes it, below its header.
 std::vector<HANDLE> TableHandles(const std::string& table)
 {

@@ -20,13 +20,6 @@ namespace {
 
 using Rows = std::vector<std::vector<std::wstring>>;
 
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
-
 // The main window on a fresh device, with the progress dialog and the list's
 // drawing watched, and the state of the busy cursor kept for every box.
 class EventPassTest : public MainWindowTest {

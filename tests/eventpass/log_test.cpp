@@ -15,13 +15,6 @@ namespace {
 
 const std::wstring Confirmation = L"Generated file \"notify_logfile.txt\" in main folder";
 
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
-
 // "Version 2.0", today's long date, each on its own line, as UTF-8.
 std::string Header()
 {

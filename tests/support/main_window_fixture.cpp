@@ -5,11 +5,6 @@
 #include "app/main_window.h"
 #include "eventlist/event_list.h"
 
-MainWindowTest::MainWindowTest()
-{
-    DeleteSettingsKey();
-}
-
 MainWindowTest::~MainWindowTest()
 {
     if (MainWindow && IsWindow(MainWindow))

@@ -14,7 +14,7 @@
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    MainWindowTest();
+    MainWindowTest() { DeleteSettingsKey(); }
     ~MainWindowTest() override;
 
     // Registers the class (once per process) and creates the main window as

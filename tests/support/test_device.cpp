@@ -128,6 +128,15 @@ void DeleteSettingsKey()
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove");
 }
 
+bool SettingsKeyExists()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 void PumpMessages()
 {
     MSG msg;

@@ -1,8 +1,7 @@
 // A fresh device for one test: its own store file and working folder (the
 // device's root for the log file), and every piece of the program's
-// process-wide state back at its start value. The settings key is the
-// device's one: tests that start the program or read its options delete it
-// themselves (and lock it against other test programs, see CMakeLists.txt).
+// process-wide state back at its start value. The settings key is shared:
+// tests that use it delete it themselves (and lock it, see CMakeLists.txt).
 #pragma once
 
 #include <windows.h>
@@ -31,6 +30,9 @@ struct TestEntry {
     // A dialog entry (PUN_DIALOG) with the given title and text.
     static TestEntry Dialog(std::wstring application, std::wstring title, std::wstring text);
 };
+
+// A default entry for the program at this path.
+TestEntry App(std::wstring path);
 
 class TestDevice {
 public:
@@ -64,6 +66,7 @@ void ResetProgramState();
 
 // Removes HKEY_CLASSES_ROOT\Mossgrove\Tallyvane (and Mossgrove when empty).
 void DeleteSettingsKey();
+bool SettingsKeyExists();
 
 // Dispatches every message waiting for this thread.
 void PumpMessages();

@@ -19,6 +19,13 @@ TestEntry TestEntry::Dialog(std::wstring application, std::wstring title, std::w
     return entry;
 }
 
+TestEntry App(std::wstring path)
+{
+    TestEntry entry;
+    entry.application = std::move(path);
+    return entry;
+}
+
 namespace {
 WCHAR* OptionalText(std::optional<std::wstring>& text)
 {

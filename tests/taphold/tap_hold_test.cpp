@@ -175,7 +175,7 @@ protected:
     std::vector<HANDLE> handles;
 };
 
-TestEntry App(const std::wstring& name)
+TestEntry InWindows(const std::wstring& name)
 {
     TestEntry entry;
     entry.application = L"\\Windows\\" + name;
@@ -284,7 +284,7 @@ TEST_F(TapHoldTest, TimerFiringWithTheStylusUpOnlyStopsItself)
 
 TEST_F(TapHoldTest, DeleteConfirmedClearsTheEntryAndReloads)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     ASSERT_EQ(ListApplications(), (Names{ L"clock.exe", L"connmgr.exe", L"repllog.exe" }));
     ASSERT_EQ(TotalEvents, 3);
     SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, 0, 33);
@@ -304,9 +304,9 @@ TEST_F(TapHoldTest, DeleteConfirmedClearsTheEntryAndReloads)
 
 TEST_F(TapHoldTest, DeleteAnsweredNoKeepsTheEntryAndDoesNotReload)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     // Added behind the program's back: only a reload would show it.
-    device.Add(App(L"tmail.exe"));
+    device.Add(InWindows(L"tmail.exe"));
     boxes.AnswerNext({ IDNO });
 
     HoldOn(CellPoint(1, 0));
@@ -321,8 +321,8 @@ TEST_F(TapHoldTest, DeleteAnsweredNoKeepsTheEntryAndDoesNotReload)
 
 TEST_F(TapHoldTest, FailedClearIsReportedAndTheListStillReloads)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
-    device.Add(App(L"tmail.exe"));
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
+    device.Add(InWindows(L"tmail.exe"));
     NotifyStoreTestFaults().failClear = handles[1];
     boxes.AnswerNext({ IDYES });
 
@@ -354,7 +354,7 @@ TEST_F(DeleteCommandTest, LongApplicationNameIsCutTo78Characters)
     std::wstring name;
     for (int i = 0; i < 100; ++i)
         name += static_cast<WCHAR>(L'a' + i % 26);
-    Open({ App(L"clock.exe"), App(name) });
+    Open({ InWindows(L"clock.exe"), InWindows(name) });
     ASSERT_EQ(ListApplications().size(), 2u);
     Mark(1);
     boxes.AnswerNext({ IDNO });
@@ -386,7 +386,7 @@ TEST_F(DeleteCommandTest, NoSelectionMarkDoesNothing)
 
 TEST_F(DeleteCommandTest, RowWithoutAHandleReloadsWithoutAnError)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe") });
     FillRows(EventListWindow, { SampleRow(L"ghost.exe", nullptr) });
     boxes.Clear();
     Mark(0);
@@ -402,7 +402,7 @@ TEST_F(DeleteCommandTest, RowWithoutAHandleReloadsWithoutAnError)
 // then moves the rows, and the entry cleared must still be the one named.
 TEST_F(DeleteCommandTest, ClearsTheEntryAskedAboutEvenIfTheListMovedMeanwhile)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     Mark(1);
     const HANDLE first = handles[0];
     boxes.onShow = [&](HWND) {
