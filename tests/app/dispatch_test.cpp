@@ -1,7 +1,5 @@
-// The dispatch tables. The order they are searched in cannot matter; what can
-// go wrong is a key written twice (its second handler never runs) and a
-// command a person can give that no handler takes, or a handler for a command
-// nothing sends.
+// The dispatch tables: not the order they are searched in, which cannot matter,
+// but a key twice, and commands given that nothing handles or the reverse.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,8 +13,7 @@
 #include "tests/support/main_window_fixture.h"
 
 namespace {
-
-// The command ids of a menu's items and of its pop-ups' items.
+// The command ids of a menu's items, its pop-ups' included.
 void AddItems(HMENU menu, std::set<UINT>* ids)
 {
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -26,7 +23,6 @@ void AddItems(HMENU menu, std::set<UINT>* ids)
             ids->insert(id);
     }
 }
-
 }  // namespace
 
 TEST(DispatchTables, NoKeyTwice)
@@ -38,20 +34,18 @@ TEST(DispatchTables, NoKeyTwice)
         EXPECT_TRUE(commands.insert(entry.id).second) << "command " << entry.id << " twice";
 }
 
-// The commands of the menu bar (a drop-down button's are its items), of the
-// row's popup and of the main window's buttons are the ones handled.
+// The menu bar's buttons (a drop-down's items for a drop-down button), the
+// row popup's items and the main window's buttons are the commands handled.
 TEST_F(MainWindowTest, EveryCommandAPersonCanGiveHasAHandler)
 {
     ASSERT_NE(CreateMain(), nullptr);
     ASSERT_NE(MenuBarWindow, nullptr);
-    std::set<UINT> given;
-    const int buttons = static_cast<int>(SendMessageW(MenuBarWindow, TB_BUTTONCOUNT, 0, 0));
-    for (int i = 0; i < buttons; ++i) {
+    std::set<UINT> given, handled;
+    for (int i = 0; i < SendMessageW(MenuBarWindow, TB_BUTTONCOUNT, 0, 0); ++i) {
         TBBUTTON button = {};
         SendMessageW(MenuBarWindow, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-        if (HMENU dropDown = reinterpret_cast<HMENU>(
-                SendMessageW(MenuBarWindow, SHCMBM_GETSUBMENU, 0, button.idCommand)))
-            AddItems(dropDown, &given);
+        if (LRESULT dropDown = SendMessageW(MenuBarWindow, SHCMBM_GETSUBMENU, 0, button.idCommand))
+            AddItems(reinterpret_cast<HMENU>(dropDown), &given);
         else
             given.insert(button.idCommand);
     }
@@ -60,12 +54,10 @@ TEST_F(MainWindowTest, EveryCommandAPersonCanGiveHasAHandler)
     DestroyMenu(popup);
     for (HWND child = GetWindow(MainWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         WCHAR cls[16] = {};
-        GetClassNameW(child, cls, ARRAYSIZE(cls));
-        if (lstrcmpiW(cls, WC_BUTTONW) == 0)
+        if (GetClassNameW(child, cls, ARRAYSIZE(cls)) && lstrcmpiW(cls, WC_BUTTONW) == 0)
             given.insert(GetDlgCtrlID(child));
     }
 
-    std::set<UINT> handled;
     for (const CommandHandler& entry : CommandHandlers)
         handled.insert(entry.id);
     EXPECT_EQ(given, handled);

@@ -24,25 +24,19 @@ bool Readable(HANDLE h)
     return ReadNotificationRecord(h, &record) == ReadOk;
 }
 
-DWORD Count()
-{
-    DWORD count = 0;
-    return CeGetUserNotificationHandles(nullptr, 0, &count) ? count : 0;
-}
-
 // Stops a writer once it has put an entry in the store: between two of its
 // writes, as the store's lock is held while it is stopped (and a stopped
 // process is never given the lock).
-bool StopOnceItHasWritten(RunningTool& writer, const std::wstring& store)
+bool StopOnceItHasWritten(RunningTool& writer, const TestDevice& device)
 {
-    StoreSharing sharing(store);
-    const DWORD before = Count();
+    StoreSharing sharing(device.StorePath());
+    const size_t before = device.Count();
     bool stopped = false;
     std::wstring error;
     PumpUntil([&] {
         if (!sharing.Lock(&error))
             return false;
-        const bool wrote = Count() > before;
+        const bool wrote = device.Count() > before;
         stopped = wrote && writer.Suspend();
         sharing.Unlock();
         return wrote;
@@ -57,9 +51,9 @@ TEST(StoreAcrossProcesses, TwoWritersAtOnceLoseNothing)
     // Each writer is stopped once it is writing, and both go on together: the
     // two runs overlap however the system schedules their starts.
     RunningTool first(device.StorePath(), { L"add", L"--app", L"\\Windows\\first.exe", L"--copies", L"200" });
-    ASSERT_TRUE(StopOnceItHasWritten(first, device.StorePath()));
+    ASSERT_TRUE(StopOnceItHasWritten(first, device));
     RunningTool second(device.StorePath(), { L"add", L"--app", L"\\Windows\\second.exe", L"--copies", L"200" });
-    ASSERT_TRUE(StopOnceItHasWritten(second, device.StorePath()));
+    ASSERT_TRUE(StopOnceItHasWritten(second, device));
     ASSERT_TRUE(first.Resume());
     ASSERT_TRUE(second.Resume());
     // This process writes too, in between.
@@ -153,7 +147,7 @@ TEST(StoreAcrossProcesses, AWriterKilledMidwayNeverLeavesAnUnreadableStore)
         RunningTool writer(device.StorePath(), { L"add", L"--title", L"x", L"--copies", L"2000" });
         ASSERT_TRUE(writer.Started());
         // Killed once it has got entries in, wherever in a write it is then.
-        ASSERT_TRUE(PumpUntil([&] { return Count() > previous + round; })) << "round " << round;
+        ASSERT_TRUE(PumpUntil([&] { return device.Count() > previous + round; })) << "round " << round;
         writer.Kill();
 
         DWORD count = 0;

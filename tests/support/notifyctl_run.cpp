@@ -73,10 +73,9 @@ void WriteInput(const std::wstring& path, const std::string& input)
     }
 }
 
-// Returns the process; its main thread goes to *thread, or is closed.
+// Returns the process; its main thread goes to *thread.
 HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
-             const std::wstring& in, const std::wstring& out, const std::wstring& err,
-             HANDLE* thread = nullptr)
+             const std::wstring& in, const std::wstring& out, const std::wstring& err, HANDLE* thread)
 {
     std::wstring commandLine = Quoted(ToolPath());
     for (const std::wstring& argument : arguments)
@@ -99,17 +98,16 @@ HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& argumen
     EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
     if (!started)
         return nullptr;
-    if (thread)
-        *thread = process.hThread;
-    else
-        CloseHandle(process.hThread);
+    *thread = process.hThread;
     return process.hProcess;
 }
 }  // namespace
 
-RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments)
+RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments,
+                         const std::string& input)
     : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
 {
+    WriteInput(inPath_, input);
     process_ = Start(store, arguments, inPath_, outPath_, errPath_, &thread_);
 }
 
@@ -161,22 +159,7 @@ void RunningTool::Kill()
 ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstring>& arguments,
                         const std::string& input)
 {
-    const std::wstring in = TemporaryFile(L"in");
-    WriteInput(in, input);
-    const std::wstring out = TemporaryFile(L"out");
-    const std::wstring err = TemporaryFile(L"err");
-    ToolResult result;
-    HANDLE process = Start(store, arguments, in, out, err);
-    if (process) {
-        EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
-        GetExitCodeProcess(process, &result.exitCode);
-        CloseHandle(process);
-        result.out = ReadFileBytes(out);
-        result.err = ReadFileBytes(err);
-    }
-    for (const std::wstring& path : { in, out, err })
-        DeleteFileW(path.c_str());
-    return result;
+    return RunningTool(store, arguments, input).Wait();
 }
 
 std::vector<std::string> Lines(const std::string& text)

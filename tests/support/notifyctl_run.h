@@ -20,7 +20,8 @@ ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstrin
 // A notifyctl run that the test waits for, or kills, itself.
 class RunningTool {
 public:
-    RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments);
+    RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments,
+                const std::string& input = "");
     ~RunningTool();
     RunningTool(const RunningTool&) = delete;
     RunningTool& operator=(const RunningTool&) = delete;

@@ -7,25 +7,9 @@
 namespace {
 
 // One stylus event at a screen point: the position travels with the event,
-// so it cannot race a separate cursor move.
+// so it cannot race a separate cursor move. Absolute input is in 1/65536ths
+// of the screen: aim at the pixel's centre.
 INPUT StylusAt(POINT screen, DWORD flags)
-{
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (screen.x * 65536 + width - 1) / width;
-    input.mi.dy = (screen.y * 65536 + height - 1) / height;
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
-}
-
-// Absolute input is in 1/65536ths of the screen: aim at the pixel's centre.
-// Under Wine the X server's own pointer events can arrive late and put the
-// cursor back where it was, so the move is repeated until it holds. Pumping
-// lets this thread's own windows turn such events into moves meanwhile; a tap
-// made from inside a menu's loop must leave the menu's messages alone.
-void MoveTo(POINT screen, bool pump)
 {
     const LONG cx = GetSystemMetrics(SM_CXSCREEN);
     const LONG cy = GetSystemMetrics(SM_CYSCREEN);
@@ -33,7 +17,17 @@ void MoveTo(POINT screen, bool pump)
     input.type = INPUT_MOUSE;
     input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * cx);
     input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * cy);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+// Under Wine the X server's own pointer events can arrive late and put the
+// cursor back where it was, so the move is repeated until it holds. Pumping
+// lets this thread's own windows turn such events into moves meanwhile; a tap
+// made from inside a menu's loop must leave the menu's messages alone.
+void MoveTo(POINT screen, bool pump)
+{
+    INPUT input = StylusAt(screen, 0);
     int steady = 0;
     for (int attempt = 0; attempt < 40 && steady < 3; ++attempt) {
         POINT now = {};
