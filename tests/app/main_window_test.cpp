@@ -19,15 +19,6 @@
 
 namespace {
 
-bool SettingsKeyExists()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 RECT WindowRect(HWND window)
 {
     RECT r = {};
@@ -232,7 +223,7 @@ TEST_F(MainWindowTest, SecondInstanceBringsTheFirstForwardAndEndsWithSixteen)
     ProgramProcess second(device.StorePath(), device.Folder());
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(second.WaitForExit(10000), 16u);
-    PumpMessagesFor(200);
+    PumpUntil([] { return GetForegroundWindow() == MainWindow; });
 
     EXPECT_EQ(GetForegroundWindow(), MainWindow);
     EXPECT_FALSE(SettingsKeyExists()) << "the second instance read its settings";

@@ -13,19 +13,12 @@
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/cleanup/array_tracker.h"
-#include "tests/progress/pass_recorder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 
 using Names = std::vector<std::wstring>;
-
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
 
 TestEntry AppEvent(const wchar_t* path, DWORD event)
 {

@@ -17,6 +17,7 @@
 #include "tests/dialogs/modal_script.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/program_process.h"
+#include "tests/support/stylus.h"
 
 namespace {
 
@@ -364,22 +365,6 @@ TEST_F(DialogsTest, TheNextClearObeysTheNewOption)
     EXPECT_EQ(device.Count(), 1u);
 }
 
-// A tap whose position travels with the events, so it cannot race a cursor move.
-void TapScreen(POINT point)
-{
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT tap[2] = {};
-    for (INPUT& input : tap) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (point.x * 65536 + width - 1) / width;
-        input.mi.dy = (point.y * 65536 + height - 1) / height;
-    }
-    tap[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    tap[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(2, tap, sizeof tap[0]);
-}
-
 HMENU OpenDropDown = nullptr;
 
 // Runs inside the drop-down's own loop: taps its first item once it is shown.
@@ -389,7 +374,7 @@ void CALLBACK TapFirstItem(HWND, UINT, UINT_PTR id, DWORD)
     if (!GetMenuItemRect(nullptr, OpenDropDown, 0, &item))
         return;
     KillTimer(nullptr, id);
-    TapScreen(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 });
+    TapAt(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 });
 }
 
 TEST_F(DialogsTest, OptionsThenSettingsOnTheMenuBarOpensTheDialogAboveTheBar)
@@ -409,11 +394,9 @@ TEST_F(DialogsTest, OptionsThenSettingsOnTheMenuBarOpensTheDialogAboveTheBar)
         Press(dialog, IDC_REMOVE_DUPLICATES);
         Press(dialog, IDOK);
     });
-    TapScreen(POINT{ (options.left + options.right) / 2, (options.top + options.bottom) / 2 });
-    for (int i = 0; i < 100 && !driver.Ran(); ++i)
-        PumpMessagesFor(20);
+    TapAt(POINT{ (options.left + options.right) / 2, (options.top + options.bottom) / 2 });
+    PumpUntil([&] { return driver.Ran(); });
     KillTimer(nullptr, chooser);
-    PumpMessagesFor(50);
     EXPECT_TRUE(sawSettings);
     EXPECT_EQ(RemoveDuplicates, 1u);
 }

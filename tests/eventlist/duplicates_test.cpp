@@ -10,7 +10,7 @@
 #include "eventlist/duplicates.h"
 #include "eventlist/event_list.h"
 #include "resources/resource.h"
-#include "tests/eventlist/list_rows.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
 
 namespace {

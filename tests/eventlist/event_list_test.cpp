@@ -8,7 +8,7 @@
 #include "eventlist/event_list.h"
 #include "eventlist/tap_hold.h"
 #include "resources/resource.h"
-#include "tests/eventlist/list_rows.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
 
 namespace {
@@ -108,30 +108,7 @@ TEST(EventListControl, FailedCreationSubclassesNothing)
     EXPECT_EQ(PrevListProc, nullptr);
 }
 
-TEST(EventListControl, ColumnsHaveTheirTitlesFormatsAndStartAt75Pixels)
-{
-    ParentWindow parent;
-    HWND list = CreateEventList(parent.get(), 0, 20, 241, 275);
-    ASSERT_NE(list, nullptr);
-    for (int i = 0; i < EventColumnCount; ++i)
-        AddEventColumn(list, EventColumns[i].format, i, EventColumns[i].title);
-
-    const ColumnInfo expected[EventColumnCount] = {
-        { LVCFMT_LEFT, 75, L"Application" },  { LVCFMT_CENTER, 75, L"Notify Type" },
-        { LVCFMT_CENTER, 75, L"Event Status" }, { LVCFMT_CENTER, 75, L"Event Type" },
-        { LVCFMT_LEFT, 75, L"Dialog Title" }, { LVCFMT_LEFT, 75, L"Dialog Text" },
-        { LVCFMT_LEFT, 75, L"Arguments" },
-    };
-    ASSERT_EQ(HeaderColumnCount(list), EventColumnCount);
-    for (int i = 0; i < EventColumnCount; ++i) {
-        const ColumnInfo got = ReadColumn(list, i);
-        EXPECT_EQ(got.format, expected[i].format) << "column " << i;
-        EXPECT_EQ(got.width, expected[i].width) << "column " << i;
-        EXPECT_EQ(got.title, expected[i].title) << "column " << i;
-    }
-}
-
-TEST(EventListControl, ColumnTitleIsCutTo99Characters)
+TEST(EventListControl, NewColumnStartsAt75PixelsWithItsTitleCutTo99Characters)
 {
     ParentWindow parent;
     HWND list = CreateEventList(parent.get(), 0, 20, 241, 275);
@@ -139,6 +116,7 @@ TEST(EventListControl, ColumnTitleIsCutTo99Characters)
     const std::wstring longTitle(150, L'T');
     AddEventColumn(list, LVCFMT_LEFT, 0, longTitle.c_str());
     EXPECT_EQ(ReadColumn(list, 0).title, longTitle.substr(0, 99));
+    EXPECT_EQ(ReadColumn(list, 0).width, 75);
 }
 
 TEST(EventListControl, FitWidensColumnsToTheirTitles)
@@ -241,17 +219,37 @@ TEST_F(EventListWindowTest, CreationFitsTheColumnsAndWidensDialogText)
     EXPECT_LT(ColumnWidth(EventListWindow, 0), 300) << "column 0 was not fitted again";
 }
 
+TEST_F(EventListWindowTest, ColumnsHaveTheirTitlesAndFormats)
+{
+    const struct {
+        int format;
+        std::wstring title;
+    } expected[] = {
+        { LVCFMT_LEFT, L"Application" },   { LVCFMT_CENTER, L"Notify Type" }, { LVCFMT_CENTER, L"Event Status" },
+        { LVCFMT_CENTER, L"Event Type" },  { LVCFMT_LEFT, L"Dialog Title" },  { LVCFMT_LEFT, L"Dialog Text" },
+        { LVCFMT_LEFT, L"Arguments" },
+    };
+    ASSERT_EQ(HeaderColumnCount(EventListWindow), static_cast<int>(std::size(expected)));
+    for (int i = 0; i < EventColumnCount; ++i) {
+        const ColumnInfo got = ReadColumn(EventListWindow, i);
+        EXPECT_EQ(got.format, expected[i].format) << "column " << i;
+        EXPECT_EQ(got.title, expected[i].title) << "column " << i;
+    }
+}
+
+// The list writes its rows in the font it was given, whose text the font
+// mapper makes 12 pixels tall.
 TEST_F(EventListWindowTest, ListWearsItsOwnFont)
 {
     ASSERT_NE(ListFont, nullptr);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(EventListWindow, WM_GETFONT, 0, 0)), ListFont);
-    LOGFONTW font = {};
-    ASSERT_EQ(GetObjectW(ListFont, sizeof font, &font), int(sizeof font));
-    EXPECT_EQ(font.lfHeight, 12);
-    EXPECT_EQ(font.lfWeight, 400);
-    EXPECT_EQ(font.lfCharSet, OEM_CHARSET);
-    EXPECT_EQ(font.lfPitchAndFamily, FF_ROMAN);
-    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    HDC dc = GetDC(EventListWindow);
+    const HGDIOBJ previous = SelectObject(dc, ListFont);
+    TEXTMETRICW metrics = {};
+    EXPECT_TRUE(GetTextMetricsW(dc, &metrics));
+    SelectObject(dc, previous);
+    ReleaseDC(EventListWindow, dc);
+    EXPECT_EQ(metrics.tmHeight, 12);
 }
 
 TEST_F(EventListWindowTest, PrepaintAsksForEveryRow)

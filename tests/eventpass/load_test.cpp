@@ -13,19 +13,12 @@
 #include "eventlist/event_pass.h"
 #include "platform/notify_store.h"
 #include "resources/resource.h"
-#include "tests/progress/pass_recorder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::wstring>>;
-
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
 
 // The main window on a fresh device, with the progress dialog and the list's
 // drawing watched, and the state of the busy cursor kept for every box.

@@ -8,19 +8,12 @@
 #include "eventlist/event_pass.h"
 #include "platform/notify_store.h"
 #include "resources/resource.h"
-#include "tests/progress/pass_recorder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 
 const std::wstring Confirmation = L"Generated file \"notify_logfile.txt\" in main folder";
-
-TestEntry App(const wchar_t* path)
-{
-    TestEntry entry;
-    entry.application = std::wstring(path);
-    return entry;
-}
 
 // "Version 2.0", today's long date, each on its own line, as UTF-8.
 std::string Header()

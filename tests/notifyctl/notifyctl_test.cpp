@@ -9,8 +9,8 @@
 
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
-#include "tests/notifyctl/notifyctl_run.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/notifyctl_run.h"
 #include "tests/support/test_device.h"
 
 namespace {

@@ -7,8 +7,9 @@
 
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
-#include "tests/notifyctl/notifyctl_run.h"
+#include "platform/notify_store_file.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/notifyctl_run.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -22,13 +23,39 @@ bool Readable(HANDLE h)
     NotificationRecord record;
     return ReadNotificationRecord(h, &record) == ReadOk;
 }
+
+// Stops a writer once it has put an entry in the store: between two of its
+// writes, as the store's lock is held while it is stopped (and a stopped
+// process is never given the lock).
+bool StopOnceItHasWritten(RunningTool& writer, const TestDevice& device)
+{
+    StoreSharing sharing(device.StorePath());
+    const size_t before = device.Count();
+    bool stopped = false;
+    std::wstring error;
+    PumpUntil([&] {
+        if (!sharing.Lock(&error))
+            return false;
+        const bool wrote = device.Count() > before;
+        stopped = wrote && writer.Suspend();
+        sharing.Unlock();
+        return wrote;
+    });
+    return stopped;
+}
 }  // namespace
 
 TEST(StoreAcrossProcesses, TwoWritersAtOnceLoseNothing)
 {
     TestDevice device;
+    // Each writer is stopped once it is writing, and both go on together: the
+    // two runs overlap however the system schedules their starts.
     RunningTool first(device.StorePath(), { L"add", L"--app", L"\\Windows\\first.exe", L"--copies", L"200" });
+    ASSERT_TRUE(StopOnceItHasWritten(first, device));
     RunningTool second(device.StorePath(), { L"add", L"--app", L"\\Windows\\second.exe", L"--copies", L"200" });
+    ASSERT_TRUE(StopOnceItHasWritten(second, device));
+    ASSERT_TRUE(first.Resume());
+    ASSERT_TRUE(second.Resume());
     // This process writes too, in between.
     for (int i = 0; i < 20; ++i) {
         TestEntry entry;
@@ -119,7 +146,8 @@ TEST(StoreAcrossProcesses, AWriterKilledMidwayNeverLeavesAnUnreadableStore)
     for (int round = 0; round < 8; ++round) {
         RunningTool writer(device.StorePath(), { L"add", L"--title", L"x", L"--copies", L"2000" });
         ASSERT_TRUE(writer.Started());
-        Sleep(150 + 40 * round);
+        // Killed once it has got entries in, wherever in a write it is then.
+        ASSERT_TRUE(PumpUntil([&] { return device.Count() > previous + round; })) << "round " << round;
         writer.Kill();
 
         DWORD count = 0;

@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "app/progress.h"
 #include "resources/resource.h"
-#include "tests/progress/pass_recorder.h"
+#include "tests/support/pass_recorder.h"
 
 namespace {
 

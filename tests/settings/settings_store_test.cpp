@@ -12,15 +12,6 @@
 
 namespace {
 
-bool KeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void PutValue(const wchar_t* name, DWORD type, const std::vector<BYTE>& data)
 {
     HKEY key;
@@ -58,7 +49,8 @@ StoredValue ValueInRegistry(const wchar_t* name)
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    TestDevice device;   // starts without the key
+    SettingsStoreTest() { DeleteSettingsKey(); }
+    TestDevice device;
 };
 
 TEST_F(SettingsStoreTest, ReadTakesAnyValueOfAtMostFourBytesWhateverItsType)
@@ -95,13 +87,13 @@ TEST_F(SettingsStoreTest, WithoutTheKeyNothingIsReadWrittenOrCreated)
     ReadSettingValue(L"duplicates", &option);
     WriteSettingValue(L"duplicates", 1);
     EXPECT_EQ(option, 5u);
-    EXPECT_FALSE(KeyExists());
+    EXPECT_FALSE(SettingsKeyExists());
 }
 
 TEST_F(SettingsStoreTest, CreatingTheKeyKeepsWhatIsInIt)
 {
     CreateSettingsKey();
-    EXPECT_TRUE(KeyExists());
+    EXPECT_TRUE(SettingsKeyExists());
     PutValue(L"duplicates", REG_DWORD, DwordBytes(1));
     CreateSettingsKey();
     EXPECT_EQ(ValueInRegistry(L"duplicates"), (StoredValue{ REG_DWORD, DwordBytes(1) }));
@@ -177,9 +169,9 @@ protected:
 
 TEST_F(StartUpOptionsTest, FirstStartCreatesTheKeyWithBothOptionsOff)
 {
-    ASSERT_FALSE(KeyExists());
+    ASSERT_FALSE(SettingsKeyExists());
     ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(KeyExists());
+    EXPECT_TRUE(SettingsKeyExists());
     EXPECT_EQ(RemoveDuplicates, 0u);
     EXPECT_EQ(RemoveScriptEvents, 0u);
     EXPECT_EQ(ValueInRegistry(L"duplicates").type, static_cast<DWORD>(REG_NONE)) << "a value was written";

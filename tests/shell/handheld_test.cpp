@@ -172,9 +172,9 @@ protected:
         PumpMessagesFor(50);
         return ours;
     }
-    static HWND ForegroundWithin(HWND expected, DWORD ms)
+    static HWND ForegroundOnceItIs(HWND expected)
     {
-        PumpUntil([&] { return GetForegroundWindow() == expected; }, ms);
+        PumpUntil([&] { return GetForegroundWindow() == expected; });
         return GetForegroundWindow();
     }
 
@@ -191,14 +191,14 @@ TEST_F(OtherProgramTest, SecondCopyBringsTheFirstForwardWithItsMenuBar)
     ProgramProcess second(device.StorePath(), device.Folder());
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(second.WaitForExit(10000), 16u);
-    EXPECT_EQ(ForegroundWithin(running, 2000), running);
+    EXPECT_EQ(ForegroundOnceItIs(running), running);
 
     // The raise is carried out by the other program's thread, after it is
-    // already the foreground: give it the time a person would.
+    // already the foreground: wait for it.
     const auto barOnTop = [&] {
         return GetWindow(WindowFromPoint(POINT{ 200, HandheldScreenHeight - 4 }), GW_OWNER) == running;
     };
-    EXPECT_TRUE(PumpUntil(barOnTop, 2000)) << "the program's menu bar is not on top";
+    EXPECT_TRUE(PumpUntil(barOnTop)) << "the program's menu bar is not on top";
 }
 
 TEST_F(OtherProgramTest, AnOpenDialogOfTheOtherProgramComesForward)
@@ -211,7 +211,7 @@ TEST_F(OtherProgramTest, AnOpenDialogOfTheOtherProgramComesForward)
     MakeOursForeground();
 
     EXPECT_TRUE(SetForegroundWindow(WithLowBit(running)));
-    EXPECT_EQ(ForegroundWithin(about, 2000), about);
+    EXPECT_EQ(ForegroundOnceItIs(about), about);
     PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
 

@@ -314,23 +314,6 @@ std::vector<BYTE> Bytes(std::initializer_list<WORD> words)
     return bytes;
 }
 
-TEST(MenuBarResource, ReadsTheProgramsDefinition)
-{
-    HMODULE self = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(IDR_MENUBAR), RT_RCDATA);
-    ASSERT_NE(found, nullptr);
-    MenuBarResource parsed;
-    ASSERT_TRUE(ParseMenuBarResource(LockResource(LoadResource(self, found)),
-                                     SizeofResource(self, found), &parsed));
-    EXPECT_EQ(parsed.menuId, IDR_MENUBAR);
-    ASSERT_EQ(parsed.buttons.size(), 3u);
-    EXPECT_EQ(parsed.buttons[1].command, IDM_OPTIONS);
-    EXPECT_EQ(parsed.buttons[1].style, 0x18);
-    EXPECT_EQ(parsed.buttons[1].label, IDS_OPTIONS);
-    EXPECT_EQ(parsed.buttons[1].subMenu, 1);
-    EXPECT_EQ(parsed.buttons[2].subMenu, MenuBarNoSubMenu);
-}
-
 TEST(MenuBarResource, RefusesMalformedDefinitions)
 {
     const struct {

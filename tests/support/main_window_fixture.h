@@ -1,5 +1,5 @@
-// A fixture that builds the real main window on a fresh device, records every
-// message box, and tears it all down again.
+// A fixture that builds the real main window on a fresh device without the
+// settings key, records every message box, and tears it all down again.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    MainWindowTest() { DeleteSettingsKey(); }
     ~MainWindowTest() override;
 
     // Registers the class (once per process) and creates the main window as

@@ -13,6 +13,30 @@ std::wstring BuiltProgramPath(const wchar_t* name)
     return path + name;
 }
 
+namespace {
+// Starts a program built beside the test programs, giving it TALLYVANE_STORE
+// (none when empty): the child inherits the store's location through the
+// environment.
+bool StartBuilt(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
+                const wchar_t* folder, PROCESS_INFORMATION* info)
+{
+    const std::wstring exe = BuiltProgramPath(name);
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(0);
+
+    WCHAR previous[MAX_PATH] = {};
+    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
+    SetEnvironmentVariableW(L"TALLYVANE_STORE", store.empty() ? nullptr : store.c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, folder, &startup, info);
+    SetEnvironmentVariableW(L"TALLYVANE_STORE", hadPrevious ? previous : nullptr);
+    return started != FALSE;
+}
+}  // namespace
+
 ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
     : store_(std::move(storePath)), folder_(std::move(workFolder))
 {
@@ -32,21 +56,7 @@ ProgramProcess::~ProgramProcess()
 
 bool ProgramProcess::Start()
 {
-    std::wstring exe = BuiltProgramPath(L"Tallyvane.exe");
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(0);
-
-    // The child inherits the store's location through the environment.
-    WCHAR previous[MAX_PATH] = {};
-    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store_.empty() ? nullptr : store_.c_str());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, folder_.c_str(), &startup, &info_);
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", hadPrevious ? previous : nullptr);
-    return started != FALSE;
+    return StartBuilt(L"Tallyvane.exe", L"", store_, folder_.c_str(), &info_);
 }
 
 bool ProgramProcess::HasEnded() const
@@ -94,22 +104,8 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
 
 DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD milliseconds)
 {
-    const std::wstring exe = BuiltProgramPath(name);
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(0);
-
-    WCHAR previous[MAX_PATH] = {};
-    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &info);
-    if (hadPrevious)
-        SetEnvironmentVariableW(L"TALLYVANE_STORE", previous);
-    if (!started)
+    if (!StartBuilt(name, arguments, L"", nullptr, &info))
         return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
     if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0) {

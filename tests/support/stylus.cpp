@@ -7,23 +7,9 @@
 namespace {
 
 // One stylus event at a screen point: the position travels with the event,
-// so it cannot race a separate cursor move.
+// so it cannot race a separate cursor move. Absolute input is in 1/65536ths
+// of the screen: aim at the pixel's centre.
 INPUT StylusAt(POINT screen, DWORD flags)
-{
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (screen.x * 65536 + width - 1) / width;
-    input.mi.dy = (screen.y * 65536 + height - 1) / height;
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
-}
-
-// Absolute input is in 1/65536ths of the screen: aim at the pixel's centre.
-// Under Wine the X server's own pointer events can arrive late and put the
-// cursor back where it was, so the move is repeated until it holds.
-void MoveTo(POINT screen)
 {
     const LONG cx = GetSystemMetrics(SM_CXSCREEN);
     const LONG cy = GetSystemMetrics(SM_CYSCREEN);
@@ -31,7 +17,17 @@ void MoveTo(POINT screen)
     input.type = INPUT_MOUSE;
     input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * cx);
     input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * cy);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+// Under Wine the X server's own pointer events can arrive late and put the
+// cursor back where it was, so the move is repeated until it holds. Pumping
+// lets this thread's own windows turn such events into moves meanwhile; a tap
+// made from inside a menu's loop must leave the menu's messages alone.
+void MoveTo(POINT screen, bool pump)
+{
+    INPUT input = StylusAt(screen, 0);
     int steady = 0;
     for (int attempt = 0; attempt < 40 && steady < 3; ++attempt) {
         POINT now = {};
@@ -42,7 +38,10 @@ void MoveTo(POINT screen)
             steady = 0;
             SendInput(1, &input, sizeof input);
         }
-        PumpMessagesFor(15);
+        if (pump)
+            PumpMessagesFor(15);
+        else
+            Sleep(15);
     }
     if (steady < 3)
         ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
@@ -59,9 +58,12 @@ void SendButton(DWORD flags)
 }  // namespace
 
 // Down and up go in together, as a quick tap does: a menu the down opens
-// finds the up already waiting.
+// finds the up already waiting. The pointer is there first, so that a late
+// move left from an earlier tap cannot come between them and slide the tap
+// off its button.
 void TapAt(POINT screen)
 {
+    MoveTo(screen, false);
     INPUT inputs[2] = { StylusAt(screen, MOUSEEVENTF_LEFTDOWN), StylusAt(screen, MOUSEEVENTF_LEFTUP) };
     SendInput(2, inputs, sizeof inputs[0]);
 }
@@ -80,14 +82,14 @@ void SlideTap(POINT down, POINT up)
 
 void Stylus::Press(POINT screen)
 {
-    MoveTo(screen);
+    MoveTo(screen, true);
     SendButton(MOUSEEVENTF_LEFTDOWN);
     down_ = true;
 }
 
 void Stylus::Slide(POINT screen)
 {
-    MoveTo(screen);
+    MoveTo(screen, true);
 }
 
 void Stylus::Lift()
@@ -95,17 +97,6 @@ void Stylus::Lift()
     if (down_)
         SendButton(MOUSEEVENTF_LEFTUP);
     down_ = false;
-}
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        PumpMessagesFor(10);
-    }
-    return true;
 }
 
 POINT ScreenCentre(HWND window, RECT client)

@@ -1,9 +1,6 @@
 #include "tests/support/test_device.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "app/main_window.h"
@@ -14,20 +11,6 @@
 #include "eventlist/tap_hold.h"
 #include "platform/notify_store.h"
 #include "settings/settings_store.h"
-#include "tests/support/message_boxes.h"
-
-TestEntry TestEntry::Dialog(std::wstring application, std::wstring title, std::wstring text)
-{
-    TestEntry entry;
-    entry.application = std::move(application);
-    entry.type = CNT_TIME;
-    entry.event = NOTIFICATION_EVENT_NONE;
-    entry.hasUserPart = true;
-    entry.actionFlags = PUN_DIALOG | PUN_SOUND;
-    entry.title = std::move(title);
-    entry.text = std::move(text);
-    return entry;
-}
 
 namespace {
 void RemoveTree(const std::wstring& folder)
@@ -51,11 +34,6 @@ void RemoveTree(const std::wstring& folder)
     }
     RemoveDirectoryW(folder.c_str());
 }
-
-WCHAR* OptionalText(std::optional<std::wstring>& text)
-{
-    return text ? text->data() : nullptr;
-}
 }  // namespace
 
 TestDevice::TestDevice()
@@ -75,7 +53,6 @@ TestDevice::TestDevice()
 
     ResetProgramState();
     NotifyStoreUsePath(store_);
-    DeleteSettingsKey();
 }
 
 TestDevice::~TestDevice()
@@ -89,48 +66,6 @@ TestDevice::~TestDevice()
 std::wstring TestDevice::LogPath() const
 {
     return folder_ + L"\\" + LogFileName;
-}
-
-std::vector<HANDLE> TestDevice::AddAlarms(int count)
-{
-    std::vector<StoredNotification> entries(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        StoredNotification& entry = entries[static_cast<size_t>(i)];
-        entry.hasTrigger = true;
-        entry.type = CNT_EVENT;
-        entry.event = NOTIFICATION_EVENT_WAKEUP;
-        entry.application = L"\\Windows\\alarm" + std::to_wstring(i) + L".exe";
-    }
-    std::vector<HANDLE> handles;
-    EXPECT_TRUE(NotifyStoreAddEntries(entries, false, &handles))
-        << "the store refused the entries: " << Narrow(NotifyStoreLastError());
-    return handles;
-}
-
-HANDLE TestDevice::Add(const TestEntry& spec)
-{
-    TestEntry entry = spec;
-    CE_NOTIFICATION_TRIGGER trigger = {};
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = entry.type;
-    trigger.dwEvent = entry.event;
-    trigger.lpszApplication = OptionalText(entry.application);
-    trigger.lpszArguments = OptionalText(entry.arguments);
-    GetLocalTime(&trigger.stStartTime);
-    trigger.stEndTime = trigger.stStartTime;
-
-    CE_USER_NOTIFICATION user = {};
-    user.ActionFlags = entry.actionFlags;
-    user.pwszDialogTitle = OptionalText(entry.title);
-    user.pwszDialogText = OptionalText(entry.text);
-
-    HANDLE h = CeSetUserNotificationEx(nullptr, entry.hasTrigger ? &trigger : nullptr,
-                                       entry.hasUserPart ? &user : nullptr);
-    EXPECT_NE(h, nullptr) << "the store refused an entry: " << Narrow(NotifyStoreLastError());
-    if (h && entry.status != 0) {
-        EXPECT_TRUE(NotifyStoreSetStatus(h, entry.status));
-    }
-    return h;
 }
 
 std::vector<HANDLE> TestDevice::Handles() const
@@ -193,6 +128,15 @@ void DeleteSettingsKey()
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove");
 }
 
+bool SettingsKeyExists()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 void PumpMessages()
 {
     MSG msg;
@@ -209,6 +153,17 @@ void PumpMessagesFor(DWORD milliseconds)
         PumpMessages();
         Sleep(5);
     } while (GetTickCount() - start < milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        PumpMessagesFor(10);
+    }
+    return true;
 }
 
 std::string ReadFileBytes(const std::wstring& path)

@@ -1,10 +1,12 @@
-// A fresh device for one test: its own store file, working folder (the
-// device's root for the log file) and settings key, and every piece of the
-// program's process-wide state back at its start value.
+// A fresh device for one test: its own store file and working folder (the
+// device's root for the log file), and every piece of the program's
+// process-wide state back at its start value. The settings key is shared:
+// tests that use it delete it themselves (and lock it, see CMakeLists.txt).
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +30,9 @@ struct TestEntry {
     // A dialog entry (PUN_DIALOG) with the given title and text.
     static TestEntry Dialog(std::wstring application, std::wstring title, std::wstring text);
 };
+
+// A default entry for the program at this path.
+TestEntry App(std::wstring path);
 
 class TestDevice {
 public:
@@ -61,11 +66,14 @@ void ResetProgramState();
 
 // Removes HKEY_CLASSES_ROOT\Mossgrove\Tallyvane (and Mossgrove when empty).
 void DeleteSettingsKey();
+bool SettingsKeyExists();
 
 // Dispatches every message waiting for this thread.
 void PumpMessages();
 // Pumps messages for about this many milliseconds.
 void PumpMessagesFor(DWORD milliseconds);
+// Pumps this thread's messages until the condition holds; false after the timeout.
+bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
 
 // Reads a whole file as bytes (empty when it does not exist).
 std::string ReadFileBytes(const std::wstring& path);

@@ -11,7 +11,7 @@
 #include "eventlist/tap_hold.h"
 #include "platform/notify_store.h"
 #include "resources/resource.h"
-#include "tests/eventlist/list_rows.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/stylus.h"
 
@@ -19,11 +19,14 @@ namespace {
 
 // What the tap-and-hold popup showed, seen from its owner: the main window
 // gets WM_INITMENUPOPUP when the popup opens and WM_ENTERIDLE once it waits
-// for the user.
+// for the user. The watch also sees the hold timer's ticks, and can keep them
+// from the program for a test of a quick tap, however slow the machine.
 struct PopupWatch {
     enum Action { ChooseDelete, Dismiss };
     Action action = ChooseDelete;
     Stylus* stylus = nullptr;   // lifted while the popup is open, as a user would
+    bool holdTicksBack = false;
+    int ticks = 0;              // hold-timer ticks that reached the program
 
     int opened = 0;
     bool acted = false;
@@ -70,6 +73,11 @@ LRESULT CALLBACK WatchingMainProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (Watch && message == WM_INITMENUPOPUP) {
         ++Watch->opened;
         Watch->acted = false;
+    }
+    if (Watch && message == WM_TIMER && wParam == TapHoldTimerId) {
+        if (Watch->holdTicksBack)
+            return 0;
+        ++Watch->ticks;
     }
     if (Watch && message == WM_ENTERIDLE && wParam == MSGF_MENU && !Watch->acted) {
         Watch->acted = true;
@@ -129,15 +137,17 @@ protected:
         return client;
     }
 
-    // Holds the stylus on a list point for longer than the hold delay; the
-    // watch lifts it once the popup is open.
+    // Holds the stylus on a list point until the popup opens; the watch
+    // lifts it then.
     void HoldOn(POINT client)
     {
         stylus.Press(OnScreen(client));
-        PumpMessagesFor(TapHoldDelay + 400);
+        PumpUntil([&] { return watch.opened > 0; });
         stylus.Lift();
         PumpMessagesFor(100);
     }
+
+    bool PressedAt(POINT client) const { return TapPoint.x == client.x && TapPoint.y == client.y; }
 
     bool IsSelected(int row) const
     {
@@ -165,7 +175,7 @@ protected:
     std::vector<HANDLE> handles;
 };
 
-TestEntry App(const std::wstring& name)
+TestEntry InWindows(const std::wstring& name)
 {
     TestEntry entry;
     entry.application = L"\\Windows\\" + name;
@@ -211,12 +221,14 @@ TEST_F(TapHoldTest, HoldOnAnotherColumnOpensThePopupToo)
 TEST_F(TapHoldTest, QuickTapSelectsThenDeselectsAndOpensNothing)
 {
     OpenWithRows({ SampleRow(L"clock.exe"), SampleRow(L"connmgr.exe") });
+    watch.holdTicksBack = true;
     stylus.Press(OnScreen(CellPoint(1, 0)));
-    PumpMessagesFor(60);
+    PumpUntil([&] { return IsSelected(1); });
     const bool selectedWhileDown = IsSelected(1);
     stylus.Lift();
-    PumpMessagesFor(30);
+    PumpUntil([&] { return !IsSelected(1); });
     const bool timerAfterLift = HoldTimerWasRunning();
+    watch.holdTicksBack = false;
     PumpMessagesFor(TapHoldDelay + 200);
 
     EXPECT_TRUE(selectedWhileDown);
@@ -229,8 +241,9 @@ TEST_F(TapHoldTest, QuickTapSelectsThenDeselectsAndOpensNothing)
 TEST_F(TapHoldTest, PressOnARowArmsTheTimer)
 {
     OpenWithRows({ SampleRow(L"clock.exe") });
+    watch.holdTicksBack = true;
     stylus.Press(OnScreen(CellPoint(0, 0)));
-    PumpMessagesFor(60);
+    PumpUntil([&] { return PressedAt(CellPoint(0, 0)); });
     EXPECT_TRUE(HoldTimerWasRunning());
     stylus.Lift();
     PumpMessagesFor(50);
@@ -246,7 +259,7 @@ TEST_F(TapHoldTest, HoldBelowTheLastRowStartsNoTimerAndOpensNothing)
     ASSERT_TRUE(PtInRect(&client, below));
 
     stylus.Press(OnScreen(below));
-    PumpMessagesFor(60);
+    PumpUntil([&] { return PressedAt(below); });
     const bool armed = HoldTimerWasRunning();
     PumpMessagesFor(TapHoldDelay + 200);
     stylus.Lift();
@@ -263,7 +276,7 @@ TEST_F(TapHoldTest, TimerFiringWithTheStylusUpOnlyStopsItself)
 {
     OpenWithRows({ SampleRow(L"clock.exe") });
     SetTimer(MainWindow, TapHoldTimerId, 20, nullptr);
-    PumpMessagesFor(200);
+    PumpUntil([&] { return watch.ticks > 0; });
     EXPECT_EQ(watch.opened, 0);
     EXPECT_FALSE(HoldTimerWasRunning()) << "the handler must kill the timer the first time";
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -271,7 +284,7 @@ TEST_F(TapHoldTest, TimerFiringWithTheStylusUpOnlyStopsItself)
 
 TEST_F(TapHoldTest, DeleteConfirmedClearsTheEntryAndReloads)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     ASSERT_EQ(ListApplications(), (Names{ L"clock.exe", L"connmgr.exe", L"repllog.exe" }));
     ASSERT_EQ(TotalEvents, 3);
     SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, 0, 33);
@@ -291,9 +304,9 @@ TEST_F(TapHoldTest, DeleteConfirmedClearsTheEntryAndReloads)
 
 TEST_F(TapHoldTest, DeleteAnsweredNoKeepsTheEntryAndDoesNotReload)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     // Added behind the program's back: only a reload would show it.
-    device.Add(App(L"tmail.exe"));
+    device.Add(InWindows(L"tmail.exe"));
     boxes.AnswerNext({ IDNO });
 
     HoldOn(CellPoint(1, 0));
@@ -308,8 +321,8 @@ TEST_F(TapHoldTest, DeleteAnsweredNoKeepsTheEntryAndDoesNotReload)
 
 TEST_F(TapHoldTest, FailedClearIsReportedAndTheListStillReloads)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
-    device.Add(App(L"tmail.exe"));
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
+    device.Add(InWindows(L"tmail.exe"));
     NotifyStoreTestFaults().failClear = handles[1];
     boxes.AnswerNext({ IDYES });
 
@@ -341,7 +354,7 @@ TEST_F(DeleteCommandTest, LongApplicationNameIsCutTo78Characters)
     std::wstring name;
     for (int i = 0; i < 100; ++i)
         name += static_cast<WCHAR>(L'a' + i % 26);
-    Open({ App(L"clock.exe"), App(name) });
+    Open({ InWindows(L"clock.exe"), InWindows(name) });
     ASSERT_EQ(ListApplications().size(), 2u);
     Mark(1);
     boxes.AnswerNext({ IDNO });
@@ -373,7 +386,7 @@ TEST_F(DeleteCommandTest, NoSelectionMarkDoesNothing)
 
 TEST_F(DeleteCommandTest, RowWithoutAHandleReloadsWithoutAnError)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe") });
     FillRows(EventListWindow, { SampleRow(L"ghost.exe", nullptr) });
     boxes.Clear();
     Mark(0);
@@ -389,7 +402,7 @@ TEST_F(DeleteCommandTest, RowWithoutAHandleReloadsWithoutAnError)
 // then moves the rows, and the entry cleared must still be the one named.
 TEST_F(DeleteCommandTest, ClearsTheEntryAskedAboutEvenIfTheListMovedMeanwhile)
 {
-    Open({ App(L"clock.exe"), App(L"connmgr.exe"), App(L"repllog.exe") });
+    Open({ InWindows(L"clock.exe"), InWindows(L"connmgr.exe"), InWindows(L"repllog.exe") });
     Mark(1);
     const HANDLE first = handles[0];
     boxes.onShow = [&](HWND) {

@@ -20,7 +20,8 @@ ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstrin
 // A notifyctl run that the test waits for, or kills, itself.
 class RunningTool {
 public:
-    RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments);
+    RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments,
+                const std::string& input = "");
     ~RunningTool();
     RunningTool(const RunningTool&) = delete;
     RunningTool& operator=(const RunningTool&) = delete;
@@ -28,9 +29,13 @@ public:
     bool Started() const { return process_ != nullptr; }
     ToolResult Wait();      // to its end
     void Kill();            // TerminateProcess, then waits for it to be gone
+    // Stops the tool where it is, or lets it go on; false once it has ended.
+    bool Suspend();
+    bool Resume();
 
 private:
     HANDLE process_ = nullptr;
+    HANDLE thread_ = nullptr;
     std::wstring outPath_, errPath_, inPath_;
 };
 

@@ -1,4 +1,4 @@
-#include "tests/notifyctl/notifyctl_run.h"
+#include "tests/support/notifyctl_run.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +73,9 @@ void WriteInput(const std::wstring& path, const std::string& input)
     }
 }
 
+// Returns the process; its main thread goes to *thread.
 HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
-             const std::wstring& in, const std::wstring& out, const std::wstring& err)
+             const std::wstring& in, const std::wstring& out, const std::wstring& err, HANDLE* thread)
 {
     std::wstring commandLine = Quoted(ToolPath());
     for (const std::wstring& argument : arguments)
@@ -97,15 +98,17 @@ HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& argumen
     EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
     if (!started)
         return nullptr;
-    CloseHandle(process.hThread);
+    *thread = process.hThread;
     return process.hProcess;
 }
 }  // namespace
 
-RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments)
+RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments,
+                         const std::string& input)
     : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
 {
-    process_ = Start(store, arguments, inPath_, outPath_, errPath_);
+    WriteInput(inPath_, input);
+    process_ = Start(store, arguments, inPath_, outPath_, errPath_, &thread_);
 }
 
 RunningTool::~RunningTool()
@@ -113,8 +116,20 @@ RunningTool::~RunningTool()
     if (process_) {
         Kill();
     }
+    if (thread_)
+        CloseHandle(thread_);
     for (const std::wstring& path : { outPath_, errPath_, inPath_ })
         DeleteFileW(path.c_str());
+}
+
+bool RunningTool::Suspend()
+{
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT && SuspendThread(thread_) != DWORD(-1);
+}
+
+bool RunningTool::Resume()
+{
+    return process_ && ResumeThread(thread_) != DWORD(-1);
 }
 
 ToolResult RunningTool::Wait()
@@ -144,22 +159,7 @@ void RunningTool::Kill()
 ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstring>& arguments,
                         const std::string& input)
 {
-    const std::wstring in = TemporaryFile(L"in");
-    WriteInput(in, input);
-    const std::wstring out = TemporaryFile(L"out");
-    const std::wstring err = TemporaryFile(L"err");
-    ToolResult result;
-    HANDLE process = Start(store, arguments, in, out, err);
-    if (process) {
-        EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
-        GetExitCodeProcess(process, &result.exitCode);
-        CloseHandle(process);
-        result.out = ReadFileBytes(out);
-        result.err = ReadFileBytes(err);
-    }
-    for (const std::wstring& path : { in, out, err })
-        DeleteFileW(path.c_str());
-    return result;
+    return RunningTool(store, arguments, input).Wait();
 }
 
 std::vector<std::string> Lines(const std::string& text)

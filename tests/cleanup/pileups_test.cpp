@@ -9,8 +9,8 @@
 #include "app/main_window.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
-#include "tests/notifyctl/notifyctl_run.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/notifyctl_run.h"
 
 namespace {
 
@@ -39,15 +39,6 @@ const PileupCase PileupCases[] = {
 void PrintTo(const PileupCase& pileupCase, std::ostream* out)
 {
     *out << pileupCase.name;
-}
-
-bool SettingsKeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 // The first column of a table as list writes it, below its header.
