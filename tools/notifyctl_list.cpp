@@ -1,6 +1,8 @@
 // notifyctl list: one line per entry with a header line, or one JSON array.
 #include "tools/notifyctl.h"
 
+#include <cwchar>
+
 #include "platform/notify_store.h"
 #include "platform/notify_store_names.h"
 #include "platform/notify_store_text.h"
@@ -26,12 +28,10 @@ std::wstring JsonText(const StoredText& text)
 // when they make no date (an event entry's zero times).
 std::wstring TimeText(const SYSTEMTIME& t)
 {
-    const auto padded = [](unsigned value, size_t width) {
-        const std::wstring digits = std::to_wstring(value);
-        return std::wstring(digits.size() < width ? width - digits.size() : 0, L'0') + digits;
-    };
-    return padded(t.wYear, 4) + L"-" + padded(t.wMonth, 2) + L"-" + padded(t.wDay, 2) + L" " +
-           padded(t.wHour, 2) + L":" + padded(t.wMinute, 2) + L":" + padded(t.wSecond, 2);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond);
+    return text;
 }
 
 std::wstring TableRow(const StoredNotification& e)

@@ -2,48 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/pointer.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
-// One stylus event at a screen point: the position travels with the event,
-// so it cannot race a separate cursor move. Absolute input is in 1/65536ths
-// of the screen: aim at the pixel's centre.
-INPUT StylusAt(POINT screen, DWORD flags)
-{
-    const LONG cx = GetSystemMetrics(SM_CXSCREEN);
-    const LONG cy = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * cx);
-    input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * cy);
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
-}
-
-// Under Wine the X server's own pointer events can arrive late and put the
-// cursor back where it was, so the move is repeated until it holds. Pumping
-// lets this thread's own windows turn such events into moves meanwhile; a tap
-// made from inside a menu's loop must leave the menu's messages alone.
+// Pumping lets this thread's own windows turn late pointer events into moves
+// meanwhile; a tap made from inside a menu's loop must leave the menu's
+// messages alone.
 void MoveTo(POINT screen, bool pump)
 {
-    INPUT input = StylusAt(screen, 0);
-    int steady = 0;
-    for (int attempt = 0; attempt < 40 && steady < 3; ++attempt) {
-        POINT now = {};
-        GetCursorPos(&now);
-        if (now.x == screen.x && now.y == screen.y) {
-            ++steady;
-        } else {
-            steady = 0;
-            SendInput(1, &input, sizeof input);
-        }
-        if (pump)
-            PumpMessagesFor(15);
-        else
-            Sleep(15);
-    }
-    if (steady < 3)
+    const bool settled = pump ? SettlePointer(screen, PumpMessagesFor)
+                              : SettlePointer(screen, [](DWORD ms) { Sleep(ms); });
+    if (!settled)
         ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
 }
 
@@ -57,15 +28,12 @@ void SendButton(DWORD flags)
 
 }  // namespace
 
-// Down and up go in together, as a quick tap does: a menu the down opens
-// finds the up already waiting. The pointer is there first, so that a late
-// move left from an earlier tap cannot come between them and slide the tap
-// off its button.
+// The pointer is there first, so that a late move left from an earlier tap
+// cannot come between down and up and slide the tap off its button.
 void TapAt(POINT screen)
 {
     MoveTo(screen, false);
-    INPUT inputs[2] = { StylusAt(screen, MOUSEEVENTF_LEFTDOWN), StylusAt(screen, MOUSEEVENTF_LEFTUP) };
-    SendInput(2, inputs, sizeof inputs[0]);
+    SendTap(screen);
 }
 
 void SlideTap(POINT down, POINT up)

@@ -31,6 +31,7 @@
 
 #include "resources/resource.h"
 #include "tests/session/from_outside.h"
+#include "tests/support/pointer.h"
 #include "tests/support/stylus.h"
 
 namespace {
@@ -124,17 +125,6 @@ auto WaitFor(DWORD seconds, Find find) -> decltype(find())
             return {};
         Sleep(10);
     }
-}
-
-// A stylus event with its position, so that it cannot race a separate move.
-INPUT StylusAt(POINT screen, DWORD flags)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (2 * screen.x + 1) * 65536 / (2 * GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = (2 * screen.y + 1) * 65536 / (2 * GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
 }
 
 void StylusEvent(POINT screen, DWORD flags)
@@ -276,12 +266,12 @@ int Thaw(const Program& program)
 
 }  // namespace
 
-// The session test's stylus lives beside GoogleTest; the tool has its own
-// tap, which the session test's window helpers call, down and up in one go.
+// The session test's stylus lives beside GoogleTest; the tool's tap, which the
+// session test's window helpers call, waits for the pointer the same way.
 void TapAt(POINT screen)
 {
-    INPUT inputs[2] = { StylusAt(screen, MOUSEEVENTF_LEFTDOWN), StylusAt(screen, MOUSEEVENTF_LEFTUP) };
-    SendInput(2, inputs, sizeof inputs[0]);
+    SettlePointer(screen, [](DWORD ms) { Sleep(ms); });
+    SendTap(screen);
 }
 
 int wmain(int argc, wchar_t** argv)
