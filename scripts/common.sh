@@ -290,7 +290,8 @@ claim_device() {
 # server is started inside the session that has the screen.
 make_device() {
   local prefix=$1 whose=${2:-the device} build=${3:-}
-  device_complete "$prefix" "$build" && return 0
+  device_complete "$prefix" "$build" && [ -O "$prefix" ] && [ -w "$(device_lock "$prefix" server)" ] &&
+    return 0
   claim_device "$prefix"
   local fd
   exec {fd}>>"$(device_lock "$prefix" make)"
