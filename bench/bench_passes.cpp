@@ -352,13 +352,15 @@ int main(int argc, char** argv)
     }
     UnhookWindowsHookEx(hook);
 
+    // The floor is microseconds where the passes take tenths of seconds: in
+    // seconds it would print as 0.0000 beside its ratio.
     std::printf("%-11s %6s %10s %10s %10s %10s %9s\n", "pass", "N", "median s", "min s", "max s",
-                "floor s", "x floor");
+                "floor us", "x floor");
     for (const Figure& f : figures) {
         const double median = Median(f.seconds);
-        std::printf("%-11s %6d %10.4f %10.4f %10.4f %10.4f %9.1f\n", f.pass.c_str(), f.n, median,
+        std::printf("%-11s %6d %10.4f %10.4f %10.4f %10.1f %9.1f\n", f.pass.c_str(), f.n, median,
                     *std::min_element(f.seconds.begin(), f.seconds.end()),
-                    *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor,
+                    *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor * 1e6,
                     f.floor > 0 ? median / f.floor : 0.0);
     }
     if (!pieces.empty()) {
@@ -382,7 +384,7 @@ int main(int argc, char** argv)
             const Figure& f = figures[i];
             std::fprintf(out,
                          "    {\"pass\": \"%s\", \"n\": %d, \"median\": %.6f, \"min\": %.6f, "
-                         "\"max\": %.6f, \"floor\": %.6f}%s\n",
+                         "\"max\": %.6f, \"floor\": %.9f}%s\n",
                          f.pass.c_str(), f.n, Median(f.seconds),
                          *std::min_element(f.seconds.begin(), f.seconds.end()),
                          *std::max_element(f.seconds.begin(), f.seconds.end()), f.floor,

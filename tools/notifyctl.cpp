@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "platform/notify_store.h"
+#include "platform/notify_store_file.h"
 #include "platform/notify_store_names.h"
 
 namespace {
@@ -67,7 +68,8 @@ constexpr wchar_t Usage[] =
     L"  help                     this text\n"
     L"\n"
     L"Exit codes: 0 done, 2 bad command line or input (nothing changed),\n"
-    L"3 the store could not be read or written.\n";
+    L"3 the store, the device or a file named could not be read or written,\n"
+    L"4 (./notifyctl) notifyctl could not be installed, built or started.\n";
 
 int HelpCommand(const Words& words)
 {
@@ -75,6 +77,24 @@ int HelpCommand(const Words& words)
         return UsageError(L"help takes no arguments");
     WriteOut(Usage);
     return ExitOk;
+}
+
+// The Linux name of a path of the device, which is what a person can open;
+// empty when not under Wine. Wine's kernel32 exports the translation.
+std::wstring UnixName(const std::wstring& windowsPath)
+{
+    using UnixNameOf = char*(CDECL*)(const WCHAR*);
+    const auto unixNameOf = reinterpret_cast<UnixNameOf>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
+    if (!name)
+        return L"";
+    const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1)
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], length);
+    HeapFree(GetProcessHeap(), 0, name);
+    return wide;
 }
 }  // namespace
 
@@ -84,13 +104,35 @@ int UsageError(const std::wstring& message)
     return ExitUsage;
 }
 
+int InputError(const std::wstring& message)
+{
+    WriteErr(L"notifyctl: " + message + L"\n");
+    return ExitUsage;
+}
+
+// The store's faults start with its Windows path; its Linux name follows it.
 int StoreFault(const std::wstring& fallback)
 {
+    const std::wstring path = NotifyStorePath();
     std::wstring error = NotifyStoreLastError();
     if (error.empty())
-        error = NotifyStorePath() + L": " + fallback;
+        error = path + L": " + fallback;
+    const std::wstring unixName = UnixName(path);
+    if (!unixName.empty() && error.compare(0, path.size(), path) == 0)
+        error.insert(path.size(), L" (" + unixName + L")");
     WriteErr(L"notifyctl: " + error + L"\n");
     return ExitStoreFault;
+}
+
+int FileFault(const std::wstring& message)
+{
+    WriteErr(L"notifyctl: " + message + L"\n");
+    return ExitStoreFault;
+}
+
+std::wstring Entries(size_t count)
+{
+    return std::to_wstring(count) + (count == 1 ? L" entry" : L" entries");
 }
 
 bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,

@@ -13,7 +13,7 @@
 enum ExitCode : int {
     ExitOk = 0,
     ExitUsage = 2,        // bad command line or input file; nothing was changed
-    ExitStoreFault = 3,   // the store could not be read or written
+    ExitStoreFault = 3,   // the store, or a file named, could not be read or written
 };
 
 using Words = std::vector<std::wstring>;
@@ -39,9 +39,15 @@ int ClearHandles(const std::vector<DWORD>& handles);
 void WriteOut(const std::wstring& text);
 void WriteErr(const std::wstring& text);
 
-// Report and return the exit code.
+// Report and return the exit code. A usage error points at the help; a bad
+// input (a file to import, a handle that is not there) is named alone.
 int UsageError(const std::wstring& message);
+int InputError(const std::wstring& message);
 int StoreFault(const std::wstring& fallback);
+int FileFault(const std::wstring& message);
+
+// "N entries", "1 entry": how the writing commands say what they did.
+std::wstring Entries(size_t count);
 
 // Options of a command: "--name value", "--name=value" or a bare "--flag".
 struct OptionSpec {

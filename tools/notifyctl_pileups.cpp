@@ -119,8 +119,5 @@ int PileupsCommand(const Words& words)
     std::vector<DWORD> handles;
     for (const StoredNotification& entry : pileups)
         handles.push_back(entry.handle);
-    const int exitCode = ClearHandles(handles);
-    if (exitCode == ExitOk)
-        WriteOut(L"cleared " + std::to_wstring(handles.size()) + L" entries\n");
-    return exitCode;
+    return ClearHandles(handles);
 }

@@ -13,7 +13,53 @@ int ClearAll()
 {
     if (!NotifyStoreAddEntries({}, true, nullptr))
         return StoreFault(L"cannot clear the store");
+    WriteOut(L"cleared all entries\n");
     return ExitOk;
+}
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str());
+}
+
+bool IsFolder(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What stands in the way of writing a file at this name, as the user typed
+// it: the folder it goes in must exist (as with cp, a typo in a backup's path
+// creates nothing), and a read-only file there is kept, as the store keeps
+// its own.
+bool CanExportTo(const std::wstring& file, std::wstring* error)
+{
+    const std::wstring target = L"cannot export to '" + file + L"': ";
+    const DWORD attributes = AttributesOf(file);
+    if (IsFolder(attributes)) {
+        *error = target + L"it is a folder";
+        return false;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        *error = target + L"the file is read-only";
+        return false;
+    }
+    const size_t slash = file.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return true;
+    // "/x.txt" and "C:\x.txt" lie in a root, which is always there.
+    const std::wstring folder = file.substr(0, slash);
+    if (folder.empty() || (folder.size() == 2 && folder[1] == L':'))
+        return true;
+    const DWORD folderAttributes = AttributesOf(folder);
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
+        *error = target + L"there is no folder '" + folder + L"'";
+        return false;
+    }
+    if (!IsFolder(folderAttributes)) {
+        *error = target + L"'" + folder + L"' is a file, not a folder";
+        return false;
+    }
+    return true;
 }
 
 bool ReadStandardInput(std::string* bytes)
@@ -43,13 +89,22 @@ bool OneFileArgument(const wchar_t* command, const Words& words, std::wstring* f
 
 int ClearCommand(const Words& words)
 {
-    if (words.size() == 1 && words[0] == L"--all")
-        return ClearAll();
     if (words.empty())
         return UsageError(L"clear needs HANDLE... or --all");
+    if (std::find(words.begin(), words.end(), L"--all") != words.end()) {
+        for (const std::wstring& word : words) {
+            if (word != L"--all")
+                return UsageError(L"clear --all takes nothing else, not '" + word + L"'");
+        }
+        if (words.size() > 1)
+            return UsageError(L"--all given twice");
+        return ClearAll();
+    }
 
     std::vector<DWORD> handles;
     for (const std::wstring& word : words) {
+        if (word.size() > 2 && word.compare(0, 2, L"--") == 0)
+            return UsageError(L"unknown option " + word);
         DWORD handle;
         if (!ParseWideNumber(word, &handle) || handle == 0)
             return UsageError(L"not a handle: '" + word + L"'");
@@ -65,15 +120,17 @@ int ClearHandles(const std::vector<DWORD>& handles)
     for (DWORD handle : handles)
         entries.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
     std::vector<HANDLE> absent;
-    if (NotifyStoreClearEntries(entries, &absent))
+    if (NotifyStoreClearEntries(entries, &absent)) {
+        WriteOut(L"cleared " + Entries(entries.size()) + L"\n");
         return ExitOk;
+    }
     if (absent.empty())
         return StoreFault(L"cannot clear the entries");
     std::wstring missing;
     for (HANDLE handle : absent)
         missing += (missing.empty() ? L"" : L", ") +
                    std::to_wstring(static_cast<DWORD>(reinterpret_cast<uintptr_t>(handle)));
-    return UsageError(L"no entry with handle " + missing + L"; nothing was cleared");
+    return InputError(L"no entry with handle " + missing + L"; nothing was cleared");
 }
 
 int ExportCommand(const Words& words)
@@ -91,10 +148,11 @@ int ExportCommand(const Words& words)
         return ExitOk;
     }
     std::wstring error;
-    if (!ReplaceWholeFile(file, text, &error)) {
-        WriteErr(L"notifyctl: " + file + L": " + error + L"\n");
-        return ExitStoreFault;
-    }
+    if (!CanExportTo(file, &error))
+        return FileFault(error);
+    if (!ReplaceWholeFile(file, text, &error))
+        return FileFault(file + L": " + error);
+    WriteOut(L"exported " + Entries(store.entries.size()) + L" to " + file + L"\n");
     return ExitOk;
 }
 
@@ -111,17 +169,19 @@ int ImportCommand(const Words& words)
             return UsageError(L"cannot read the standard input");
     } else {
         bool exists;
+        if (IsFolder(AttributesOf(file)))
+            return InputError(file + L": is a folder, not a file of entries");
         if (!ReadWholeFile(file, &bytes, &exists, &error))
-            return UsageError(file + L": " + error);
+            return InputError(file + L": " + error);
         if (!exists)
-            return UsageError(file + L": no such file");
+            return InputError(file + L": no such file");
     }
     StoreContents imported;
     if (!ParseStore(bytes, &imported, &error))
-        return UsageError(file + L": " + error + L"; nothing was imported");
+        return InputError(file + L": " + error + L"; nothing was imported");
     if (!NotifyStoreAddEntries(imported.entries, false, nullptr))
         return StoreFault(L"cannot add the entries");
-    WriteOut(L"imported " + std::to_wstring(imported.entries.size()) + L" entries\n");
+    WriteOut(L"imported " + Entries(imported.entries.size()) + L"\n");
     return ExitOk;
 }
 
@@ -143,7 +203,7 @@ int SoftResetCommand(const Words& words)
     const std::vector<StoredNotification> entries = SoftResetEntries(times);
     if (!NotifyStoreAddEntries(entries, false, nullptr))
         return StoreFault(L"cannot add the entries");
-    WriteOut(L"added " + std::to_wstring(entries.size()) + L" entries for " + std::to_wstring(times) +
+    WriteOut(L"added " + Entries(entries.size()) + L" for " + std::to_wstring(times) +
              (times == 1 ? L" soft reset\n" : L" soft resets\n"));
     return ExitOk;
 }
@@ -155,6 +215,6 @@ int DemoCommand(const Words& words)
     const std::vector<StoredNotification> entries = DemoEntries();
     if (!NotifyStoreAddEntries(entries, true, nullptr))
         return StoreFault(L"cannot write the demo entries");
-    WriteOut(L"demo device: " + std::to_wstring(entries.size()) + L" entries\n");
+    WriteOut(L"replaced the store with the demo device's " + Entries(entries.size()) + L"\n");
     return ExitOk;
 }

@@ -134,7 +134,7 @@ TEST(Notifyctl, AddDefaultsAndTheShapesWithoutParts)
     EXPECT_EQ(std::wstring(dialog.dialogText), L"(No Text)");
 }
 
-TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
+TEST(Notifyctl, ABadCommandLineIsAUsageErrorAndChangesNothing)
 {
     TestDevice device;
     device.Add(TestEntry());
@@ -161,10 +161,10 @@ TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
         { L"clear" },
         { L"clear", L"1", L"abc" },
         { L"clear", L"0" },
-        { L"clear", L"1", L"999" },
         { L"clear", L"--all", L"1" },
+        { L"clear", L"--all", L"--yes" },
+        { L"clear", L"--yes" },
         { L"export" },
-        { L"import", L"no-such-file.txt" },
         { L"soft-reset", L"--times", L"0" },
         { L"soft-reset", L"3" },
         { L"demo", L"now" },
@@ -183,8 +183,36 @@ TEST(Notifyctl, BadInputIsAUsageErrorAndChangesNothing)
         EXPECT_EQ(result.out, "") << shown;
     }
     EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
-    EXPECT_NE(Tool(device, { L"clear", L"1", L"999" }).err.find("no entry with handle 999"),
-              std::string::npos);
+    EXPECT_EQ(Tool(device, { L"clear", L"--all", L"--yes" }).err,
+              "notifyctl: clear --all takes nothing else, not '--yes'\nRun 'notifyctl help' for usage.\n")
+        << "the word that is wrong is named";
+}
+
+// A file to import or a handle that is not there is a fault of the input,
+// not of the command line: named, without the pointer to the usage text.
+TEST(Notifyctl, BadInputIsNamedAndChangesNothing)
+{
+    TestDevice device;
+    device.Add(TestEntry());
+    const std::string before = ReadFileBytes(device.StorePath());
+    const std::wstring folder = device.Folder() + L"\\a folder";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    struct Case {
+        std::vector<std::wstring> command;
+        std::string error;
+    };
+    const Case cases[] = {
+        { { L"clear", L"1", L"999" }, "notifyctl: no entry with handle 999; nothing was cleared\n" },
+        { { L"import", L"no-such-file.txt" }, "notifyctl: no-such-file.txt: no such file\n" },
+        { { L"import", folder }, "notifyctl: " + Narrow(folder) + ": is a folder, not a file of entries\n" },
+    };
+    for (const Case& c : cases) {
+        ToolResult result = Tool(device, c.command);
+        EXPECT_EQ(result.exitCode, 2u) << c.error;
+        EXPECT_EQ(result.err, c.error);
+        EXPECT_EQ(result.out, "") << c.error;
+    }
+    EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
 }
 
 TEST(Notifyctl, AStorePathBeyondMaxPathIsUsedWhole)
@@ -212,8 +240,16 @@ TEST(Notifyctl, AReadOnlyStoreIsNeverReplaced)
     for (const std::vector<std::wstring>& command : writes) {
         ToolResult result = Tool(device, command);
         EXPECT_EQ(result.exitCode, 3u) << Narrow(command[0]);
-        EXPECT_EQ(result.err,
-                  "notifyctl: " + Narrow(device.StorePath()) + ": the store is read-only\n");
+        // The store's Windows path, then its Linux name, which must be the same file.
+        const std::string start = "notifyctl: " + Narrow(device.StorePath()) + " (";
+        const std::string end = "): the store is read-only\n";
+        ASSERT_EQ(result.err.rfind(start, 0), 0u) << result.err;
+        ASSERT_GT(result.err.size(), start.size() + end.size()) << result.err;
+        ASSERT_EQ(result.err.compare(result.err.size() - end.size(), end.size(), end), 0) << result.err;
+        std::string unixName = result.err.substr(start.size(), result.err.size() - start.size() - end.size());
+        ASSERT_EQ(unixName.rfind("/", 0), 0u) << unixName;
+        std::replace(unixName.begin(), unixName.end(), '/', '\\');
+        EXPECT_EQ(ReadFileBytes(L"Z:" + std::wstring(unixName.begin(), unixName.end())), before);
     }
     EXPECT_FALSE(CeClearUserNotification(h)) << "the program's own clears fail too";
     EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ h });
@@ -272,9 +308,12 @@ TEST(Notifyctl, ClearRemovesTheNamedEntriesOrAll)
     ToolResult result = Tool(device, { L"clear", std::to_wstring(reinterpret_cast<uintptr_t>(a)),
                                       std::wstring(hex, hex + strlen(hex)) });
     ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(result.out, "cleared 2 entries\n");
     EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ b });
 
-    ASSERT_EQ(Tool(device, { L"clear", L"--all" }).exitCode, 0u);
+    ToolResult all = Tool(device, { L"clear", L"--all" });
+    ASSERT_EQ(all.exitCode, 0u);
+    EXPECT_EQ(all.out, "cleared all entries\n");
     EXPECT_EQ(device.Count(), 0u);
 }
 
@@ -291,6 +330,7 @@ TEST(Notifyctl, ExportThenImportAddsCopiesUnderNewHandles)
 
     ToolResult out = Tool(device, { L"export", exported });
     ASSERT_EQ(out.exitCode, 0u) << out.err;
+    EXPECT_EQ(out.out, "exported 2 entries to " + Narrow(exported) + "\n");
     EXPECT_EQ(ReadFileBytes(exported), ReadFileBytes(device.StorePath()));
     EXPECT_EQ(Tool(device, { L"export", L"-" }).out, ReadFileBytes(device.StorePath()));
 
@@ -309,12 +349,30 @@ TEST(Notifyctl, ExportThenImportAddsCopiesUnderNewHandles)
     ASSERT_EQ(piped.exitCode, 0u) << piped.err;
     EXPECT_EQ(device.Count(), 6u);
 
-    // A plain file where a folder should be is named, not a system error.
+    // Where the file cannot go, export says why and makes or changes nothing:
+    // a folder that is not there (as with cp, a typo creates no folders), a
+    // plain file where the folder should be, a read-only file.
     const std::wstring below = exported + L"\\backup.txt";
-    ToolResult blocked = Tool(device, { L"export", below });
-    EXPECT_EQ(blocked.exitCode, 3u);
-    EXPECT_EQ(blocked.err, "notifyctl: " + Narrow(below) + ": cannot create its folder: " +
-                               Narrow(exported) + " is a file\n");
+    const std::wstring missing = device.Folder() + L"\\no such\\backup.txt";
+    const std::wstring readOnly = device.Folder() + L"\\kept.txt";
+    FILE* kept = _wfopen(readOnly.c_str(), L"wb");
+    ASSERT_NE(kept, nullptr);
+    fputs("kept", kept);
+    fclose(kept);
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::pair<std::wstring, std::string> refused[] = {
+        { below, "'" + Narrow(exported) + "' is a file, not a folder" },
+        { missing, "there is no folder '" + Narrow(device.Folder()) + "\\no such'" },
+        { readOnly, "the file is read-only" },
+    };
+    for (const auto& [file, why] : refused) {
+        ToolResult blocked = Tool(device, { L"export", file });
+        EXPECT_EQ(blocked.exitCode, 3u) << Narrow(file);
+        EXPECT_EQ(blocked.err, "notifyctl: cannot export to '" + Narrow(file) + "': " + why + "\n");
+    }
+    EXPECT_EQ(GetFileAttributesW((device.Folder() + L"\\no such").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(readOnly), "kept");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(Notifyctl, ImportOfADamagedFileNamesItsLineAndAddsNothing)
@@ -333,8 +391,7 @@ TEST(Notifyctl, ImportOfADamagedFileNamesItsLineAndAddsNothing)
     ToolResult result = Tool(device, { L"import", exported });
     EXPECT_EQ(result.exitCode, 2u);
     EXPECT_EQ(result.err, "notifyctl: " + Narrow(exported) +
-                              ": line 7: field 'trigger': bad value 'maybe'; nothing was imported\n"
-                              "Run 'notifyctl help' for usage.\n");
+                              ": line 7: field 'trigger': bad value 'maybe'; nothing was imported\n");
     EXPECT_EQ(ReadFileBytes(device.StorePath()), before);
 }
 
@@ -370,7 +427,8 @@ TEST(Notifyctl, DemoReplacesTheStoreWithABelievableDevice)
     ToolResult result = Tool(device, { L"demo" });
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     const std::vector<HANDLE> handles = device.Handles();
-    EXPECT_EQ(result.out, "demo device: " + std::to_string(handles.size()) + " entries\n");
+    EXPECT_EQ(result.out, "replaced the store with the demo device's " + std::to_string(handles.size()) +
+                              " entries\n");
     EXPECT_GE(handles.size(), 25u);
     EXPECT_LE(handles.size(), 40u);
     EXPECT_EQ(std::count(handles.begin(), handles.end(), old), 0);
