@@ -23,10 +23,9 @@ int TotalEvents = 0;
 
 const WCHAR MainWindowClass[] = L"Tallyvane";
 
-namespace {
+extern const RECT TotalLineRect = { 3, 2, 183, 17 };
 
-// The total line, in pixels of the client area.
-constexpr RECT TotalLineRect = { 3, 2, 183, 17 };
+namespace {
 
 HWND CreateMenuBar(HWND window)
 {

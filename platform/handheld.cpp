@@ -4,7 +4,7 @@
 // place of user32's own CreateWindowExW and SetForegroundWindow when the
 // program is linked (see the import slots at the end), so that the program
 // calls them as on a handheld. CallWindowProcW is replaced the same way, to
-// spare it a detour Wine takes.
+// spare it a detour Wine takes, and MessageBoxW, for the shell's message box.
 #include "platform/handheld.h"
 
 namespace {
@@ -13,8 +13,9 @@ using CreateWindowExWFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, in
                                               HWND, HMENU, HINSTANCE, LPVOID);
 using SetForegroundWindowFunction = BOOL(WINAPI*)(HWND);
 using CallWindowProcWFunction = LRESULT(WINAPI*)(WNDPROC, HWND, UINT, WPARAM, LPARAM);
+using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
-// Every call of the three names in the linked program reaches this layer,
+// Every call of the four names in the linked program reaches this layer,
 // this file's own calls included: user32's functions are looked up by name.
 template <typename Function>
 Function User32Function(const char* name)
@@ -180,7 +181,7 @@ void FillWithColour(HDC dc, const RECT& area, COLORREF colour)
 
 // The import slots. Code compiled against <windows.h> calls a user32 function
 // through a pointer named after it (__imp__ + the function's decorated name),
-// which user32's import library defines. Defining the three slots here, and
+// which user32's import library defines. Defining the four slots here, and
 // linking this library ahead of user32's import library, points every call in
 // the program, its tests and this layer at the functions above instead.
 extern "C" {
@@ -190,4 +191,5 @@ SetForegroundWindowFunction ImportedSetForegroundWindow __asm__("__imp__SetForeg
     SetForegroundAsHandheld;
 CallWindowProcWFunction ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") =
     CallWindowProcDirect;
+MessageBoxWFunction ImportedMessageBoxW __asm__("__imp__MessageBoxW@16") = MessageBoxAsHandheld;
 }

@@ -10,6 +10,8 @@
 // - SetForegroundWindow with the handle's lowest bit set brings the window
 //   forward together with the windows it owns (desktop Win32 would return
 //   TRUE and do nothing).
+// MessageBoxW's import is taken the same way, for the shell's message box
+// (shell_message_box.cpp).
 #pragma once
 
 #include <windows.h>
@@ -29,6 +31,10 @@ RECT HandheldScreenRect();
 // The shell's lettering on the menu bar and the dialogs' title strips: bold
 // Tahoma, `pixels` high.
 UniqueFont CreateShellFont(int pixels);
+
+// MessageBoxW as the handheld's shell shows it: user32's box, laid out for
+// the screen above the menu bar with its text wrapped to the screen's width.
+int WINAPI MessageBoxAsHandheld(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // Fills an area with a plain colour through the DC's own brush, so that no
 // brush is made and freed for each paint.

@@ -78,6 +78,35 @@ void KeepAbove(HWND bar, HWND owner)
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+// Wine keeps two stackings: its own, which the calls here read and set, and
+// the X screen's. It passes a change of its own on to the screen only for a
+// window that ends up at the very top, yet it raises a window on the screen
+// when it shows it or makes it active, whatever that window's place in its
+// own order. Both happen to the bar's owner right after the bar was put
+// above it: the program shows its window after making the bar in WM_CREATE,
+// and the bar hands activation back to its owner (OnActivate). The owner then
+// covers the bar on the screen while Wine's own order, which KeepAbove reads,
+// still has the bar above it. So, when nothing else is above the owner, the
+// bar is placed after its owner once more, which Wine turns into "right above
+// the owner" (an owned window stays above its owner) and, the bar being at
+// the top, passes on. It is painted at once: the first load runs on without
+// taking a message.
+void RaiseOnScreen(HWND bar, HWND owner)
+{
+    HWND top = GetWindow(owner, GW_HWNDFIRST);
+    while (top && (top == bar || !IsWindowVisible(top)))
+        top = GetWindow(top, GW_HWNDNEXT);
+    if (top != owner)
+        return;
+    SetWindowPos(bar, owner, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    UpdateWindow(bar);
+}
+
+bool JustShown(UINT message, LPARAM lParam)
+{
+    return message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW);
+}
+
 bool MayChangeStacking(UINT message)
 {
     switch (message) {
@@ -105,8 +134,11 @@ LRESULT CALLBACK OwnerWatch(HWND owner, UINT message, WPARAM wParam, LPARAM lPar
         return CallWindowProcW(previous, owner, message, wParam, lParam);
     }
     const LRESULT result = CallWindowProcW(previous, owner, message, wParam, lParam);
-    if (bar && MayChangeStacking(message) && IsWindow(bar))
+    if (bar && MayChangeStacking(message) && IsWindow(bar)) {
         KeepAbove(bar, owner);
+        if (JustShown(message, lParam))
+            RaiseOnScreen(bar, owner);
+    }
     return result;
 }
 
@@ -295,6 +327,7 @@ LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM)
         return 0;
     HWND target = IsWindowEnabled(owner) ? owner : GetLastActivePopup(owner);
     SetActiveWindow(target);
+    RaiseOnScreen(window, owner);
     return 0;
 }
 
@@ -476,6 +509,9 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     KeepAbove(window, pmbi->hwndParent);
+    // The shell's bar is drawn by the shell from the moment it is made; the
+    // program may go on without taking a message (its first load does).
+    UpdateWindow(window);
     pmbi->hwndMB = window;
     return TRUE;
 }

@@ -13,8 +13,10 @@
 #include "platform/handheld.h"
 #include "platform/shell_menubar.h"
 #include "resources/resource.h"
-#include "tests/support/stylus.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/screen_capture.h"
+#include "tests/support/screen_reading.h"
+#include "tests/support/stylus.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -415,6 +417,84 @@ TEST_F(ProgramMenuBarTest, MainWindowKeepsTheTopAndTheBarTheBottomStrip)
     EXPECT_EQ(WindowFromPoint(POINT{ 200, HandheldScreenHeight - 4 }), MenuBarWindow);
     EXPECT_EQ(GetForegroundWindow(), MainWindow);
     EXPECT_EQ(GetWindow(MainWindow, GW_HWNDPREV), MenuBarWindow) << "the bar is not right above the program";
+}
+
+// Whether the screen's bottom strip shows the bar, as a person sees it: its
+// face, which is not the white of the program's window, with its labels. The
+// thread waits for messages first, for no time: that is when Wine hands what
+// was painted to the X screen.
+::testing::AssertionResult BarOnTheScreen(const char* moment)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    Screenshot shot;
+    std::string error;
+    if (!CaptureScreen(L"", &shot, &error))
+        return ::testing::AssertionFailure() << moment << ": " << error;
+    const RECT strip = { 0, HandheldScreenHeight - HandheldMenuBarHeight + 1, HandheldScreenWidth,
+                         HandheldScreenHeight };
+    int white = 0;
+    for (int y = strip.top; y < strip.bottom; ++y)
+        for (int x = strip.left; x < strip.right; ++x)
+            white += shot.Pixel(x, y) == RGB(255, 255, 255);
+    const int pixels = (strip.right - strip.left) * (strip.bottom - strip.top);
+    const int labels = InkIn(shot, strip).dark;
+    if (10 * white < pixels && labels > 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << moment << ": the strip holds " << white << " white pixels of " << pixels
+                                         << " and " << labels << " of lettering";
+}
+
+// Halfway through a pass, as its progress bar moves there.
+struct HalfwayLook {
+    HalfwayLook() : hook(SetWindowsHookExW(WH_CALLWNDPROC, Look, nullptr, GetCurrentThreadId())) { Active = this; }
+    ~HalfwayLook()
+    {
+        UnhookWindowsHookEx(hook);
+        Active = nullptr;
+    }
+    HalfwayLook(const HalfwayLook&) = delete;
+    HalfwayLook& operator=(const HalfwayLook&) = delete;
+
+    static LRESULT CALLBACK Look(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && Active && !Active->seen && call->message == PBM_SETPOS && call->wParam == 150) {
+            Active->seen = true;
+            Active->result = BarOnTheScreen("halfway through the first load");
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HalfwayLook* Active = nullptr;
+    HHOOK hook;
+    bool seen = false;
+    ::testing::AssertionResult result = ::testing::AssertionFailure();
+};
+
+// The look behind the warning, taken once the box is up, which it answers.
+::testing::AssertionResult BehindWarning = ::testing::AssertionFailure();
+
+void CALLBACK LookBehindTheBox(HWND box, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(box, id);
+    BehindWarning = BarOnTheScreen("behind the warning");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// The shell's bar shows from the moment it is made; the program makes it in
+// WM_CREATE and shows its own window after, and the first load (its warning
+// first, from 300 entries) runs before WM_CREATE returns.
+TEST_F(ProgramMenuBarTest, BarIsOnTheScreenBehindTheWarningAndTheFirstLoad)
+{
+    ASSERT_EQ(device.AddAlarms(300).size(), 300u);
+    BehindWarning = ::testing::AssertionFailure() << "no warning";
+    // The recorder's own answer is no button; the look answers.
+    boxes.AnswerAll(0);
+    boxes.onShow = [](HWND box) { SetTimer(box, 1, 100, LookBehindTheBox); };
+    HalfwayLook halfway;
+    ASSERT_NE(CreateMain(), nullptr);
+    EXPECT_TRUE(BehindWarning);
+    EXPECT_TRUE(halfway.seen);
+    EXPECT_TRUE(halfway.result);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "resources/resource.h"
 #include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/screen_capture.h"
+#include "tests/support/screen_reading.h"
 #include "tests/support/stylus.h"
 
 namespace {
@@ -300,6 +302,12 @@ TEST_F(TapHoldTest, DeleteConfirmedClearsTheEntryAndReloads)
     EXPECT_FALSE(IsSelected(0));
     EXPECT_FALSE(IsSelected(1));
     EXPECT_EQ(SendMessageW(EventListWindow, LVM_GETCOLUMNWIDTH, 0, 0), 33) << "columns refitted";
+    // What the line on the screen says, once the program is idle again.
+    PumpMessages();
+    Screenshot shot;
+    std::string error;
+    ASSERT_TRUE(CaptureScreen(L"", &shot, &error)) << error;
+    EXPECT_EQ(TotalShown(shot, MainWindow), 2) << "the total line still shows the count before the delete";
 }
 
 TEST_F(TapHoldTest, DeleteAnsweredNoKeepsTheEntryAndDoesNotReload)

@@ -16,8 +16,11 @@
 //   windowctl show WINDOW [SECONDS]
 //                                  wait until the window (main, menu, box, settings, about,
 //                                  progress) is on screen; print its place as WxH+X+Y
-//   windowctl freeze [SECONDS]     wait for a pass's progress window and stop the program
-//                                  once the pass is halfway, to be looked at
+//   windowctl freeze STEP [SECONDS]
+//                                  stop the program when a pass's progress window shows STEP
+//                                  (0: the middle of the pass), to be looked at; prints "armed"
+//                                  once a pass started from then on will be caught, then the
+//                                  status line
 //   windowctl thaw                 let the stopped program go on
 // Exit code 0 on success, 1 when the window is not there, 2 for bad usage.
 #include <windows.h>
@@ -33,6 +36,7 @@
 #include "tests/session/from_outside.h"
 #include "tests/support/pointer.h"
 #include "tests/support/stylus.h"
+#include "tools/windowctl/freeze_names.h"
 
 namespace {
 
@@ -48,7 +52,7 @@ int Usage()
 {
     std::fputs("usage: windowctl wait [SECONDS] | command ID | boxes | answer ok|yes|no|cancel | close\n"
                "       | tap bar N | tap menu | hold ROW | choose N\n"
-               "       | show main|menu|box|settings|about|progress [SECONDS] | freeze [SECONDS] | thaw\n",
+               "       | show main|menu|box|settings|about|progress [SECONDS] | freeze STEP [SECONDS] | thaw\n",
                stderr);
     return 2;
 }
@@ -222,45 +226,89 @@ int Show(const Program& program, const std::wstring& name, DWORD seconds)
     return 0;
 }
 
-// A pass pumps no messages, so the program cannot be asked how far it is:
-// its thread is stopped again and again, just long enough to read the
-// progress line, and left stopped once the line reads halfway. What the
-// pass has painted so far stays on the screen meanwhile.
-int Freeze(const Program& program, DWORD seconds)
-{
-    HWND progress = WaitFor(seconds, [&] { return FindNamed(program, L"progress"); });
-    if (!progress)
-        return NotThere("no progress window came up");
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(progress, nullptr));
-    if (!thread)
-        return NotThere("cannot open the program's thread");
-    HWND status = GetDlgItem(progress, IDC_PROGRESS_STATUS);
-    int done = 0, total = 0;
-    for (;;) {
-        SuspendThread(thread);
-        const std::wstring line = TextOf(status);
-        if (swscanf(line.c_str(), L"Processing %d of %d", &done, &total) == 2 && total > 0 && 2 * done >= total) {
-            std::printf("%s\n", Utf8(line).c_str());
-            break;
-        }
-        ResumeThread(thread);
-        if (!IsWindow(progress)) {
-            CloseHandle(thread);
-            return NotThere("the pass ended before it was halfway");
-        }
-        Sleep(0);
+// A pass pumps no messages, so the program cannot be asked to wait, and a
+// thread stopped from outside stops wherever it happens to be: the program is
+// hooked instead, and the pass stops itself at the step asked for (see
+// freeze_hook.cpp). The hook is set before anything else, so that a pass
+// started after "armed" is printed (by a box answered from another call) is
+// caught too; it lasts as long as this call.
+class FreezeObjects {
+public:
+    explicit FreezeObjects(DWORD process, int step)
+    {
+        step_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                   FreezeObjectName(FreezeStepName, process).c_str());
+        stopped_ = CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, process).c_str());
+        thaw_ = CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, process).c_str());
+        if (!step_ || !stopped_ || !thaw_)
+            return;
+        auto* shared = static_cast<LONG*>(MapViewOfFile(step_, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+        if (!shared)
+            return;
+        *shared = step;
+        UnmapViewOfFile(shared);
+        ready_ = true;
     }
-    CloseHandle(thread);
+    ~FreezeObjects()
+    {
+        for (HANDLE handle : { step_, stopped_, thaw_ })
+            if (handle)
+                CloseHandle(handle);
+    }
+    FreezeObjects(const FreezeObjects&) = delete;
+    FreezeObjects& operator=(const FreezeObjects&) = delete;
+
+    bool Ready() const { return ready_; }
+    HANDLE Stopped() const { return stopped_; }
+
+private:
+    HANDLE step_ = nullptr, stopped_ = nullptr, thaw_ = nullptr;
+    bool ready_ = false;
+};
+
+std::wstring BesideThisProgram(const wchar_t* name)
+{
+    WCHAR path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    return folder + name;
+}
+
+int Freeze(const Program& program, int step, DWORD seconds)
+{
+    const DWORD thread = GetWindowThreadProcessId(program.main, nullptr);
+    const FreezeObjects objects(program.id, step);
+    if (!objects.Ready())
+        return NotThere("cannot make the objects to stop the program with");
+    HMODULE hook = LoadLibraryW(BesideThisProgram(L"windowctl_freeze.dll").c_str());
+    const auto stop = hook ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(hook, "StopAtStep")))
+                           : nullptr;
+    HHOOK hooked = stop ? SetWindowsHookExW(WH_CALLWNDPROC, stop, hook, thread) : nullptr;
+    if (!hooked)
+        return NotThere("cannot hook the program (windowctl_freeze.dll)");
+    std::printf("armed\n");
+    std::fflush(stdout);
+
+    const DWORD start = GetTickCount();
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT && IsWindow(program.main) && GetTickCount() - start < seconds * 1000)
+        waited = WaitForSingleObject(objects.Stopped(), 50);
+    UnhookWindowsHookEx(hooked);
+    if (waited != WAIT_OBJECT_0)
+        return NotThere("the pass did not come to that step");
+    HWND progress = FindNamed(program, L"progress");
+    std::printf("%s\n", Utf8(progress ? TextOf(GetDlgItem(progress, IDC_PROGRESS_STATUS)) : L"").c_str());
     return 0;
 }
 
 int Thaw(const Program& program)
 {
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(program.main, nullptr));
-    if (!thread)
-        return NotThere("cannot open the program's thread");
-    ResumeThread(thread);
-    CloseHandle(thread);
+    HANDLE thaw = OpenEventW(EVENT_MODIFY_STATE, FALSE, FreezeObjectName(FreezeThawName, program.id).c_str());
+    if (!thaw)
+        return NotThere("the program is not stopped");
+    SetEvent(thaw);
+    CloseHandle(thaw);
     return 0;
 }
 
@@ -327,8 +375,8 @@ int wmain(int argc, wchar_t** argv)
         return Choose(_wtoi(argv[2]));
     if (verb == L"show" && argc > 2)
         return Show(program, what, Seconds(argc, argv, 3));
-    if (verb == L"freeze")
-        return Freeze(program, Seconds(argc, argv, 2));
+    if (verb == L"freeze" && argc > 2)
+        return Freeze(program, _wtoi(argv[2]), Seconds(argc, argv, 3));
     if (verb == L"thaw")
         return Thaw(program);
     return Usage();

@@ -1,0 +1,225 @@
+// The shell's message boxes. The handheld's shell lays a message box out for
+// its 240-pixel screen: the text wrapped to the screen's width, the buttons
+// below it, the whole box on the screen above the menu bar. Desktop Win32
+// makes its box for a desktop (its text is wrapped at about 300 pixels) and
+// centres it on the work area, so that a long warning runs off both sides of
+// the emulated screen. The program calls MessageBoxW as on the handheld; its
+// import slot (handheld.cpp) leads here. user32 makes its box as always, and
+// right after user32 has laid it out (its WM_INITDIALOG, before it is shown)
+// the box is laid out again for the screen. It stays user32's box, with its
+// static text and buttons, so that whatever finds and answers message boxes
+// (a hook, a tool from outside) finds and answers this one.
+#include "platform/handheld.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+
+// user32's space above and below the text, and below the buttons.
+constexpr int Margin = 8;
+
+// The box being made on this thread, between its creation and its
+// WM_INITDIALOG: a box shown from within another box's message loop is made
+// once the first one is laid out, so one at a time is enough.
+thread_local HHOOK CreationHook = nullptr;
+thread_local WNDPROC BoxProcedure = nullptr;
+
+std::wstring ClassOf(HWND window)
+{
+    WCHAR name[32] = {};
+    GetClassNameW(window, name, ARRAYSIZE(name));
+    return name;
+}
+
+std::wstring TextOf(HWND window)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+RECT RectInClient(HWND box, HWND child)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+struct BoxParts {
+    HWND text = nullptr;
+    HWND icon = nullptr;
+    std::vector<HWND> buttons;   // those the box shows, left to right (the box itself is not shown yet)
+};
+
+BoxParts PartsOf(HWND box)
+{
+    BoxParts parts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring name = ClassOf(child);
+        if (!lstrcmpiW(name.c_str(), L"Static")) {
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                parts.icon = child;
+            else if (!parts.text || TextOf(child).size() > TextOf(parts.text).size())
+                parts.text = child;
+        } else if (!lstrcmpiW(name.c_str(), L"Button") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+            parts.buttons.push_back(child);
+        }
+    }
+    std::sort(parts.buttons.begin(), parts.buttons.end(), [box](HWND a, HWND b) {
+        return RectInClient(box, a).left < RectInClient(box, b).left;
+    });
+    return parts;
+}
+
+// How the static control draws its text: with SS_EDITCONTROL it breaks a
+// word that is longer than a line (a file name in the delete question) where
+// the desktop would let it run out of the box.
+UINT DrawingFlagsOf(HWND text)
+{
+    const LONG style = GetWindowLongW(text, GWL_STYLE);
+    UINT flags = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL;
+    if (style & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    return flags;
+}
+
+int TextHeight(HWND text, int width)
+{
+    const std::wstring words = TextOf(text);
+    HDC dc = GetDC(text);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    RECT r = { 0, 0, width, 0 };
+    DrawTextW(dc, words.c_str(), -1, &r, DrawingFlagsOf(text) | DT_CALCRECT);
+    SelectObject(dc, previous);
+    ReleaseDC(text, dc);
+    return r.bottom - r.top;
+}
+
+void Place(HWND window, int x, int y, int width, int height)
+{
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+// FitToScreen -- user32's layout kept where it fits (its margins, button
+// sizes and text width), narrowed to the screen where it does not; then the
+// text measured again at the width it has, and the box centred above the
+// menu bar.
+void FitToScreen(HWND box)
+{
+    BoxParts parts = PartsOf(box);
+    if (!parts.text)
+        return;
+    SetWindowLongW(parts.text, GWL_STYLE, GetWindowLongW(parts.text, GWL_STYLE) | SS_EDITCONTROL);
+
+    RECT area = HandheldScreenRect();
+    area.bottom -= HandheldMenuBarHeight;
+    RECT window, client;
+    GetWindowRect(box, &window);
+    GetClientRect(box, &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    const int widest = (area.right - area.left) - frameWidth;
+    const int tallest = (area.bottom - area.top) - frameHeight;
+
+    const RECT text = RectInClient(box, parts.text);
+    int iconLeft = text.left, iconHeight = 0;
+    if (parts.icon) {
+        const RECT icon = RectInClient(box, parts.icon);
+        iconLeft = icon.left;
+        if (SendMessageW(parts.icon, STM_GETICON, 0, 0))
+            iconHeight = icon.bottom - icon.top;
+    }
+    // user32 leaves the icon's left margin on the right of the text too.
+    const int sides = text.left + iconLeft;
+
+    const int count = static_cast<int>(parts.buttons.size());
+    int buttonWidth = 0, buttonHeight = 0, gap = 0;
+    if (count > 0) {
+        const RECT first = RectInClient(box, parts.buttons[0]);
+        buttonWidth = first.right - first.left;
+        buttonHeight = first.bottom - first.top;
+        gap = count > 1 ? RectInClient(box, parts.buttons[1]).left - first.right : buttonWidth / 3;
+        if (count * buttonWidth + (count + 1) * gap > widest)
+            gap = std::max(2, (widest - count * buttonWidth) / (count + 1));
+        if (count * buttonWidth + (count + 1) * gap > widest)
+            buttonWidth = (widest - (count + 1) * gap) / count;
+    }
+    const int row = count * buttonWidth + (count - 1) * gap;
+
+    const int width = std::min(widest, std::max<int>(sides + (text.right - text.left), row + 2 * gap));
+    const int textWidth = width - sides;
+    // A text taller than the screen is cut rather than pushing the buttons off it.
+    const int textHeight =
+        std::min(TextHeight(parts.text, textWidth), tallest - 3 * Margin - buttonHeight);
+    const int upper = 2 * Margin + std::max(iconHeight, textHeight);
+    const int height = upper + buttonHeight + Margin;
+
+    const int boxWidth = width + frameWidth, boxHeight = height + frameHeight;
+    Place(box, area.left + (area.right - area.left - boxWidth) / 2,
+          area.top + (area.bottom - area.top - boxHeight) / 2, boxWidth, boxHeight);
+    if (iconHeight > 0)
+        SetWindowPos(parts.icon, nullptr, iconLeft, (upper - iconHeight) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    Place(parts.text, text.left, (upper - textHeight) / 2, textWidth, textHeight);
+    int x = (width - row) / 2;
+    for (HWND button : parts.buttons) {
+        Place(button, x, upper, buttonWidth, buttonHeight);
+        x += buttonWidth + gap;
+    }
+}
+
+// The box's first look at its own messages: user32 lays it out at
+// WM_INITDIALOG, and the layout for the screen follows at once.
+LRESULT CALLBACK LayOutOnInit(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC original = BoxProcedure;
+    if (message != WM_INITDIALOG)
+        return CallWindowProcW(original, box, message, wParam, lParam);
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    BoxProcedure = nullptr;
+    const LRESULT result = CallWindowProcW(original, box, message, wParam, lParam);
+    FitToScreen(box);
+    return result;
+}
+
+void RemoveCreationHook()
+{
+    if (CreationHook) {
+        UnhookWindowsHookEx(CreationHook);
+        CreationHook = nullptr;
+    }
+}
+
+// The first top-level dialog made on the thread during the call is the box.
+LRESULT CALLBACK OnBoxCreated(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (!(create->lpcs->style & WS_CHILD) && ClassOf(window) == L"#32770") {
+            RemoveCreationHook();
+            BoxProcedure = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LayOutOnInit)));
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI MessageBoxAsHandheld(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    static const auto show = reinterpret_cast<MessageBoxWFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "MessageBoxW")));
+    RemoveCreationHook();
+    CreationHook = SetWindowsHookExW(WH_CBT, OnBoxCreated, nullptr, GetCurrentThreadId());
+    const int answer = show(owner, text, caption, type);
+    // A box that could not be made leaves the hook behind.
+    RemoveCreationHook();
+    return answer;
+}
