@@ -1,6 +1,8 @@
 #include "platform/notify_store_file.h"
 
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "app/unique_handles.h"
 
@@ -74,7 +76,8 @@ std::wstring FolderOf(const std::wstring& file)
 }
 
 // Makes a move into the folder survive a power loss: the move is only on the
-// disk once the folder is, and Wine ignores MOVEFILE_WRITE_THROUGH. Under Wine
+// disk once the folder is, and Wine has no move that waits for it (it ignores
+// MOVEFILE_WRITE_THROUGH). Under Wine
 // a folder opened for writing takes FlushFileBuffers as an fsync of the folder
 // (for reading only, the flush is refused). A file system that cannot open or
 // flush a folder this way gets no flush: the file has been replaced by then,
@@ -266,32 +269,41 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
     if (slash != std::wstring::npos && !CreateFolders(target.substr(0, slash), error))
         return false;
     // One fixed name: writers take turns under the lock, and a file left by a
-    // writer that died is simply written over by the next one.
+    // writer that died is simply written over by the next one. It is moved
+    // over the store through its own handle (hence DELETE): under Wine that
+    // spares MoveFileExW's opening of the file again, round trips to the
+    // wineserver on every save, which the folder's flush already adds to.
     const std::wstring temporary = target + L".new";
-    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         *error = L"cannot write " + path + L".new: " + SystemMessage(GetLastError());
         return false;
     }
     DWORD code = ERROR_SUCCESS;
-    bool written = WriteAndFlush(file.get(), bytes, &code);
-    if (!CloseHandle(file.release()) && written) {
-        code = GetLastError();
-        written = false;
-    }
-    if (!written) {
+    if (!WriteAndFlush(file.get(), bytes, &code)) {
+        file.reset();
         DeleteFileW(temporary.c_str());
         *error = L"cannot write " + path + L".new: " + SystemMessage(code);
         return false;
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // The file is flushed: from here on only the move can fail.
+    const DWORD nameBytes = static_cast<DWORD>(target.size() * sizeof(WCHAR));
+    std::vector<BYTE> rename(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = nameBytes;
+    std::memcpy(info->FileName, target.data(), nameBytes);
+    if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info,
+                                    static_cast<DWORD>(rename.size()))) {
         code = GetLastError();
+        file.reset();
         DeleteFileW(temporary.c_str());
         *error = L"cannot replace it: " + SystemMessage(code);
         return false;
     }
+    file.reset();
     FlushFolder(FolderOf(target));
     return true;
 }
