@@ -196,7 +196,11 @@ void ReloadEvents(TotalSource total, ColumnFit columns)
 // The log is UTF-8 without a byte-order mark, and "\n" is a single line feed
 // byte: the file is opened in binary and each piece converted here. A piece
 // is converted in slices small enough for a stack buffer, never splitting a
-// surrogate pair.
+// surrogate pair. fwrite only fills the stream's buffer; the bytes reach the
+// file when it is written out, and on a full disk that is where the write
+// fails. The explicit flush reports it: some runtimes' fclose (Wine's) writes
+// the buffer out but drops that failure. A piece cut short stays as it is:
+// the log is only ever appended to, so what was there before is untouched.
 void AppendToLog(const WCHAR* piece)
 {
     FILE* file = _wfopen(LogFileName, L"ab");
@@ -219,6 +223,8 @@ void AppendToLog(const WCHAR* piece)
             written = false;
         rest += length;
     }
+    if (fflush(file) != 0)
+        written = false;
     if (fclose(file) != 0 || !written)
         LogWriteFailed = true;
 }

@@ -1,6 +1,8 @@
 #include "platform/notify_store_file.h"
 
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "app/unique_handles.h"
 
@@ -8,9 +10,12 @@ namespace {
 // How long a caller waits for another process to finish with the store.
 constexpr DWORD StoreLockTimeoutMs = 10000;
 
-// "Access is denied." for a system error code, without the line break.
+// "Access is denied." for a system error code, without the line break. A
+// full disk gets one wording of our own, whichever of its two codes it came as.
 std::wstring SystemMessage(DWORD code)
 {
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL)
+        return L"the disk is full";
     WCHAR* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -57,6 +62,35 @@ std::wstring LongForm(const std::wstring& path)
     return L"\\\\?\\" + full;
 }
 
+// The folder a file is in, as CreateFileW takes it: "C:" alone would be the
+// drive's current folder, so a drive's root keeps its backslash.
+std::wstring FolderOf(const std::wstring& file)
+{
+    const size_t slash = file.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return L".";
+    std::wstring folder = file.substr(0, slash);
+    if (folder.empty() || folder.back() == L':')
+        folder += L'\\';
+    return folder;
+}
+
+// Makes a move into the folder survive a power loss: the move is only on the
+// disk once the folder is, and Wine has no move that waits for it (it ignores
+// MOVEFILE_WRITE_THROUGH). Under Wine
+// a folder opened for writing takes FlushFileBuffers as an fsync of the folder
+// (for reading only, the flush is refused). A file system that cannot open or
+// flush a folder this way gets no flush: the file has been replaced by then,
+// and the save stands, as SQLite's Unix layer does with its folder sync.
+void FlushFolder(const std::wstring& folder)
+{
+    UniqueHandle handle(CreateFileW(folder.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.get() != INVALID_HANDLE_VALUE)
+        FlushFileBuffers(handle.get());
+}
+
 // Makes the folder and those above it that are missing. A plain file in the
 // way sets no system error, so *error names it rather than quoting one.
 bool CreateFolders(const std::wstring& folder, std::wstring* error)
@@ -74,10 +108,41 @@ bool CreateFolders(const std::wstring& folder, std::wstring* error)
     if (slash != std::wstring::npos && slash > 0 && folder[slash - 1] != L':' &&
         !CreateFolders(folder.substr(0, slash), error))
         return false;
-    if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+        // The new folder is only on the disk once the folder it is in is.
+        FlushFolder(FolderOf(folder));
+        return true;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
     *error = L"cannot create its folder " + folder + L": " + SystemMessage(GetLastError());
     return false;
+}
+
+// Writes every byte and flushes them. On a disk with too little room, Wine's
+// WriteFile takes what fits and reports success without an error code: the
+// rest is written again, and that call names the cause (one that takes
+// nothing and says nothing is taken for a full disk as well).
+bool WriteAndFlush(HANDLE file, const std::string& bytes, DWORD* code)
+{
+    for (size_t done = 0; done < bytes.size();) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                       nullptr)) {
+            *code = GetLastError();
+            return false;
+        }
+        if (written == 0) {
+            *code = ERROR_DISK_FULL;
+            return false;
+        }
+        done += written;
+    }
+    if (!FlushFileBuffers(file)) {
+        *code = GetLastError();
+        return false;
+    }
+    return true;
 }
 }  // namespace
 
@@ -204,30 +269,41 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
     if (slash != std::wstring::npos && !CreateFolders(target.substr(0, slash), error))
         return false;
     // One fixed name: writers take turns under the lock, and a file left by a
-    // writer that died is simply written over by the next one.
+    // writer that died is simply written over by the next one. It is moved
+    // over the store through its own handle (hence DELETE): under Wine that
+    // spares MoveFileExW's opening of the file again, round trips to the
+    // wineserver on every save, which the folder's flush already adds to.
     const std::wstring temporary = target + L".new";
-    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         *error = L"cannot write " + path + L".new: " + SystemMessage(GetLastError());
         return false;
     }
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size() || !FlushFileBuffers(file.get())) {
-        const DWORD code = GetLastError();
+    DWORD code = ERROR_SUCCESS;
+    if (!WriteAndFlush(file.get(), bytes, &code)) {
         file.reset();
         DeleteFileW(temporary.c_str());
         *error = L"cannot write " + path + L".new: " + SystemMessage(code);
         return false;
     }
-    file.reset();
-    if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
+    // The file is flushed: from here on only the move can fail.
+    const DWORD nameBytes = static_cast<DWORD>(target.size() * sizeof(WCHAR));
+    std::vector<BYTE> rename(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = nameBytes;
+    std::memcpy(info->FileName, target.data(), nameBytes);
+    if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info,
+                                    static_cast<DWORD>(rename.size()))) {
+        code = GetLastError();
+        file.reset();
         DeleteFileW(temporary.c_str());
         *error = L"cannot replace it: " + SystemMessage(code);
         return false;
     }
+    file.reset();
+    FlushFolder(FolderOf(target));
     return true;
 }

@@ -59,7 +59,10 @@ bool IsReadOnlyFile(const std::wstring& path);
 // and *exists false; any other failure returns false with *error set.
 bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, std::wstring* error);
 
-// Writes bytes to a temporary file beside path, flushes it and moves it over
-// path, so that a reader sees either the old file or the new one, even if the
-// writer dies half-way. Creates the folder when needed.
+// Writes bytes to a temporary file beside path, flushes it, moves it over
+// path and flushes the folder, so that a reader sees either the old file or
+// the new one, even if the writer dies half-way, and a replace that returned
+// true survives a power loss. Creates the folder when needed. A failure
+// leaves the old file as it was and no temporary file; *error names the
+// cause, a full disk as such.
 bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);

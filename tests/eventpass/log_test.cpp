@@ -247,4 +247,28 @@ TEST_F(LogTest, UnopenableLogReportsTheFailureInsteadOfConfirming)
                          "Arguments: AppRunAtTime\n");
 }
 
+TEST_F(LogTest, FailedWriteOutReportsTheFailureInsteadOfConfirming)
+{
+    // A working folder whose log is /dev/full (made by the build): the runtime
+    // takes every piece into its buffer, and writing that out fails for want
+    // of room, as on a full disk.
+    std::wstring fullDisk = L"Z:" FULL_DISK_LOG_FOLDER;
+    for (wchar_t& c : fullDisk)
+        c = c == L'/' ? L'\\' : c;
+    device.Add(App(L"\\Windows\\clock.exe"));
+    ASSERT_NE(CreateMain(), nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryW(fullDisk.c_str()));
+    Command(IDC_LOG);
+    ASSERT_TRUE(SetCurrentDirectoryW(device.Folder().c_str()));
+    Command(IDC_LOG);
+    EXPECT_TRUE(BoxesAre(boxes, { { L"Unable to write \"notify_logfile.txt\"", L"Error", MainWindow },
+                                  Confirmed() }));
+    EXPECT_EQ(Log(), Header() +
+                         "Application: clock.exe\n"
+                         "Notify Type: 1\n"
+                         "Event Status: 0\n"
+                         "Event Type: 11\n"
+                         "Arguments: AppRunAtTime\n");
+}
+
 }  // namespace
