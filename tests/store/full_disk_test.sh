@@ -53,7 +53,8 @@ cases=(
   '4|demo'
   '4|pileups --clear'
 )
-expected="notifyctl: $TALLYVANE_STORE: cannot write $TALLYVANE_STORE.new: the disk is full"
+# Store errors name the store as Windows and as Linux call it.
+expected="notifyctl: $TALLYVANE_STORE ($disk/store.txt): cannot write $TALLYVANE_STORE.new: the disk is full"
 for case in "${cases[@]}"; do
   case_ok=1
   room=${case%%|*}
