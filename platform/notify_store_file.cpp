@@ -144,6 +144,28 @@ bool WriteAndFlush(HANDLE file, const std::string& bytes, DWORD* code)
     }
     return true;
 }
+// Opens the temporary file that a replace writes, for writing and for its
+// move; *suffix is what its name adds to the target's. The store's has one
+// fixed name: writers take turns under the lock, and a file left by a writer
+// that died is simply written over by the next one. Any other takes the first
+// name of its own that nothing has.
+HANDLE CreateTemporary(const std::wstring& target, Temporary kind, std::wstring* suffix)
+{
+    if (kind == Temporary::StoreNew) {
+        *suffix = L".new";
+        return CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    for (unsigned attempt = 0;; ++attempt) {
+        wchar_t unique[32];
+        std::swprintf(unique, 32, L".%lx-%u.tmp", GetCurrentProcessId(), attempt);
+        *suffix = unique;
+        HANDLE file = CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS || attempt == 99)
+            return file;
+    }
+}
 }  // namespace
 
 std::wstring FullPath(const std::wstring& path)
@@ -262,29 +284,30 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
     return true;
 }
 
-bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error)
+bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error,
+                      Temporary kind)
 {
     const std::wstring target = LongForm(path);
     const size_t slash = target.find_last_of(L"\\/");
     if (slash != std::wstring::npos && !CreateFolders(target.substr(0, slash), error))
         return false;
-    // One fixed name: writers take turns under the lock, and a file left by a
-    // writer that died is simply written over by the next one. It is moved
-    // over the store through its own handle (hence DELETE): under Wine that
-    // spares MoveFileExW's opening of the file again, round trips to the
-    // wineserver on every save, which the folder's flush already adds to.
-    const std::wstring temporary = target + L".new";
-    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The new file is moved over the target through its own handle (hence
+    // DELETE): under Wine that spares MoveFileExW's opening of the file again,
+    // round trips to the wineserver on every save, which the folder's flush
+    // already adds to.
+    std::wstring suffix;
+    UniqueHandle file(CreateTemporary(target, kind, &suffix));
+    const std::wstring temporary = target + suffix;
+    const std::wstring shownTemporary = path + suffix;
     if (file.get() == INVALID_HANDLE_VALUE) {
-        *error = L"cannot write " + path + L".new: " + SystemMessage(GetLastError());
+        *error = L"cannot write " + shownTemporary + L": " + SystemMessage(GetLastError());
         return false;
     }
     DWORD code = ERROR_SUCCESS;
     if (!WriteAndFlush(file.get(), bytes, &code)) {
         file.reset();
         DeleteFileW(temporary.c_str());
-        *error = L"cannot write " + path + L".new: " + SystemMessage(code);
+        *error = L"cannot write " + shownTemporary + L": " + SystemMessage(code);
         return false;
     }
     // The file is flushed: from here on only the move can fail.

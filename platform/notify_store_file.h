@@ -65,4 +65,10 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
 // true survives a power loss. Creates the folder when needed. A failure
 // leaves the old file as it was and no temporary file; *error names the
 // cause, a full disk as such.
-bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);
+//
+// The store's own temporary is path.new, written over when a writer that died
+// left one. Beside a file of a person's (an export), a file of that name may
+// be theirs: NewTemporary makes one under a name that nothing has yet.
+enum class Temporary { StoreNew, NewTemporary };
+bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error,
+                      Temporary temporary = Temporary::StoreNew);

@@ -150,7 +150,7 @@ int ExportCommand(const Words& words)
     std::wstring error;
     if (!CanExportTo(file, &error))
         return FileFault(error);
-    if (!ReplaceWholeFile(file, text, &error))
+    if (!ReplaceWholeFile(file, text, &error, Temporary::NewTemporary))
         return FileFault(file + L": " + error);
     WriteOut(L"exported " + Entries(store.entries.size()) + L" to " + file + L"\n");
     return ExitOk;

@@ -327,11 +327,19 @@ TEST(Notifyctl, ExportThenImportAddsCopiesUnderNewHandles)
     bare.hasTrigger = false;
     device.Add(bare);
     const std::wstring exported = device.Folder() + L"\\export.txt";
+    // A file of the person's own beside the backup, named as a temporary
+    // might be, is none of export's business.
+    const std::wstring theirs = exported + L".new";
+    FILE* own = _wfopen(theirs.c_str(), L"wb");
+    ASSERT_NE(own, nullptr);
+    fputs("mine", own);
+    fclose(own);
 
     ToolResult out = Tool(device, { L"export", exported });
     ASSERT_EQ(out.exitCode, 0u) << out.err;
     EXPECT_EQ(out.out, "exported 2 entries to " + Narrow(exported) + "\n");
     EXPECT_EQ(ReadFileBytes(exported), ReadFileBytes(device.StorePath()));
+    EXPECT_EQ(ReadFileBytes(theirs), "mine");
     EXPECT_EQ(Tool(device, { L"export", L"-" }).out, ReadFileBytes(device.StorePath()));
 
     ToolResult in = Tool(device, { L"import", exported });
