@@ -5,7 +5,7 @@
 #include <notify.h>
 
 #include "app/app_state.h"
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "resources/resource.h"

@@ -16,7 +16,7 @@
 
 #include <windows.h>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 
 // The handheld's screen.
 constexpr int HandheldScreenWidth = 240;

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 
 namespace {
 // How long a caller waits for another process to finish with the store.

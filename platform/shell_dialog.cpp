@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
 

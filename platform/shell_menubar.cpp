@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 #include "platform/aygshell.h"
 #include "platform/handheld.h"
 #include "platform/shell_menubar.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 
 // A button without a drop-down.
 constexpr WORD MenuBarNoSubMenu = 0xFFFF;

@@ -7,7 +7,7 @@
 #include <cwchar>
 
 #include "app/app_state.h"
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 

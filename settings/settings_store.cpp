@@ -2,7 +2,7 @@
 // user: a registry failure leaves the option as it was.
 #include "settings/settings_store.h"
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 
 DWORD RemoveDuplicates = 0;
 DWORD RemoveScriptEvents = 0;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/unique_handles.h"
+#include "base/unique_handles.h"
 #include "platform/notify_store.h"
 #include "tests/support/test_device.h"
 
