@@ -8,6 +8,40 @@
 
 namespace {
 
+// A piece of the program's memory for the answer of a message.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, SIZE_T size)
+        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+    {
+    }
+    ~RemoteMemory()
+    {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    LPARAM At(SIZE_T offset = 0) const { return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset); }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
+    {
+        SIZE_T done = 0;
+        return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+               done == size;
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const
+    {
+        SIZE_T done = 0;
+        return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+               done == size;
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
 struct Search {
     DWORD process;
     const std::function<bool(HWND)>* is;
@@ -122,37 +156,6 @@ bool Responds(HWND window, DWORD milliseconds)
 {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
-}
-
-RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)
-    : process_(process),
-      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-{
-}
-
-RemoteMemory::~RemoteMemory()
-{
-    if (address_)
-        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-}
-
-LPARAM RemoteMemory::At(SIZE_T offset) const
-{
-    return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset);
-}
-
-bool RemoteMemory::Write(SIZE_T offset, const void* data, SIZE_T size) const
-{
-    SIZE_T done = 0;
-    return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
-           done == size;
-}
-
-bool RemoteMemory::Read(SIZE_T offset, void* data, SIZE_T size) const
-{
-    SIZE_T done = 0;
-    return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
-           done == size;
 }
 
 OutsideList::OutsideList(HANDLE process, HWND list) : process_(process), list_(list) {}

@@ -28,24 +28,6 @@ POINT CentreOf(const RECT& r);
 // handler has ended, or it waits in a modal loop (a box, a menu).
 bool Responds(HWND window, DWORD milliseconds);
 
-// A piece of the program's memory for the answer of a message.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, SIZE_T size);
-    ~RemoteMemory();
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-
-    bool Valid() const { return address_ != nullptr; }
-    LPARAM At(SIZE_T offset = 0) const;
-    bool Write(SIZE_T offset, const void* data, SIZE_T size) const;
-    bool Read(SIZE_T offset, void* data, SIZE_T size) const;
-
-private:
-    HANDLE process_;
-    void* address_ = nullptr;
-};
-
 // The program's event list, read from outside.
 class OutsideList {
 public:
