@@ -75,9 +75,9 @@ LRESULT CALLBACK OnWindowCreated(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape)
+ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape) : hooked_(reshape != nullptr)
 {
-    if (!reshape)
+    if (!hooked_)
         return;
     RemoveCreationHook();
     PendingReshape = reshape;
@@ -87,7 +87,8 @@ ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape)
 // A call that failed before the hook saw its window leaves the hook behind.
 ReshapingNewWindow::~ReshapingNewWindow()
 {
-    RemoveCreationHook();
+    if (hooked_)
+        RemoveCreationHook();
 }
 
 // CreateWindowExW as a handheld reads it: a top-level window whose place and

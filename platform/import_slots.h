@@ -26,13 +26,16 @@ struct NewWindowReshape {
     void (*reshape)(HWND window);
 };
 
-// For the life of this object; a null reshape does nothing.
+// Reshapes the first such window made while it lives; a null reshape does nothing.
 class ReshapingNewWindow {
 public:
     explicit ReshapingNewWindow(const NewWindowReshape* reshape);
     ~ReshapingNewWindow();
     ReshapingNewWindow(const ReshapingNewWindow&) = delete;
     ReshapingNewWindow& operator=(const ReshapingNewWindow&) = delete;
+
+private:
+    bool hooked_;
 };
 
 // user32's own function of that name. A call by the name itself reaches the
