@@ -3,10 +3,25 @@
 // to the program's window, a tap on a drop-down button opens its menu above
 // the bar. What the handheld adds to the toolbar is here: its colours, its
 // top edge, the drop-downs, and keeping the bar above its program.
+//
+// Keeping the bar above its program takes a trick on the desktop. Wine keeps
+// two stackings, its own and the X screen's, and passes a change of its own on
+// to the screen only for a window that ends up at the very top; yet when it
+// shows a window or makes it active it raises that window, without the
+// windows it owns, and tells them nothing. Both happen to the bar's owner
+// right after the bar is made: the program shows its window after making the
+// bar in WM_CREATE, and the bar hands activation back to its owner
+// (OnActivate). Each time, the bar is placed after its owner once more
+// (RaiseOnScreen). The owner's showing is the one moment the bar cannot see
+// for itself, so it watches its owner's messages until then and no longer
+// (UntilOwnerShown): the program's passes, which send its window thousands of
+// notifications, pay nothing for it. Without either, the program's window
+// covers the bar (ProgramMenuBarTest.MainWindowKeepsTheTopAndTheBarTheBottomStrip,
+// ...BarIsOnTheScreenBehindTheWarningAndTheFirstLoad, and
+// OtherProgramTest.SecondCopyBringsTheFirstForwardWithItsMenuBar fail).
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "base/unique_handles.h"
@@ -40,57 +55,10 @@ struct MenuBar {
     UniqueFont font;          // the labels' font, which the toolbar does not own
 };
 
-// On the desktop an owner can end up above its bar: the bar is made before the
-// program's window is first shown, and Wine raises an activated or shown window
-// without the windows it owns, sometimes without telling the owner anything.
-// So each bar puts itself back directly above its owner (a) after each of the
-// owner's messages that can come with a change of stacking, seen through a
-// subclass of the owner, and (b) whenever the thread takes a message from its
-// queue. Neither sees the messages sent to other windows, so a pass that sends
-// the list tens of thousands of messages pays nothing for the bar. The
-// subclass is a plain window procedure with its state kept here: the common
-// controls' subclassing looks its state up in a window property, a trip to the
-// Wine server on every one of the owner's messages.
-struct WatchedOwner {
-    HWND owner;
-    HWND bar;           // null once the bar is gone but the subclass could not be undone
-    WNDPROC previous;   // the owner's procedure before the watch
-};
-thread_local std::vector<WatchedOwner> WatchedOwners;
-thread_local std::vector<HWND> BarsOfThread;
-thread_local HHOOK QueueWatch = nullptr;
-
-WatchedOwner* WatchOf(HWND owner)
-{
-    for (WatchedOwner& watch : WatchedOwners) {
-        if (watch.owner == owner)
-            return &watch;
-    }
-    return nullptr;
-}
-
-void KeepAbove(HWND bar, HWND owner)
-{
-    HWND above = GetWindow(owner, GW_HWNDPREV);
-    if (above == bar)
-        return;
-    SetWindowPos(bar, above ? above : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-}
-
-// Wine keeps two stackings: its own, which the calls here read and set, and
-// the X screen's. It passes a change of its own on to the screen only for a
-// window that ends up at the very top, yet it raises a window on the screen
-// when it shows it or makes it active, whatever that window's place in its
-// own order. Both happen to the bar's owner right after the bar was put
-// above it: the program shows its window after making the bar in WM_CREATE,
-// and the bar hands activation back to its owner (OnActivate). The owner then
-// covers the bar on the screen while Wine's own order, which KeepAbove reads,
-// still has the bar above it. So, when nothing else is above the owner, the
-// bar is placed after its owner once more, which Wine turns into "right above
-// the owner" (an owned window stays above its owner) and, the bar being at
-// the top, passes on. It is painted at once: the first load runs on without
-// taking a message.
+// Placed after its owner, the bar goes right above it in Wine's order (an
+// owned window stays above its owner); when nothing else is above the owner
+// that is the top, which Wine passes on to the screen. It is painted at once:
+// the first load runs on without taking a message.
 void RaiseOnScreen(HWND bar, HWND owner)
 {
     HWND top = GetWindow(owner, GW_HWNDFIRST);
@@ -102,95 +70,17 @@ void RaiseOnScreen(HWND bar, HWND owner)
     UpdateWindow(bar);
 }
 
-bool JustShown(UINT message, LPARAM lParam)
+// The bar's watch on its owner (the subclass's id is the bar), from the bar's
+// making to the owner's first showing.
+LRESULT CALLBACK UntilOwnerShown(HWND owner, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR bar,
+                                 DWORD_PTR)
 {
-    return message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW);
-}
-
-bool MayChangeStacking(UINT message)
-{
-    switch (message) {
-    case WM_WINDOWPOSCHANGED:
-    case WM_ACTIVATE:
-    case WM_NCACTIVATE:
-    case WM_SHOWWINDOW:
-    case WM_NCPAINT:
-        return true;
-    default:
-        return false;
-    }
-}
-
-LRESULT CALLBACK OwnerWatch(HWND owner, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const WatchedOwner* watch = WatchOf(owner);
-    if (!watch)
-        return DefWindowProcW(owner, message, wParam, lParam);
-    // Copies: the list of watches may change while the owner handles this.
-    const WNDPROC previous = watch->previous;
-    const HWND bar = watch->bar;
-    if (message == WM_NCDESTROY) {
-        WatchedOwners.erase(WatchedOwners.begin() + (watch - WatchedOwners.data()));
-        return CallWindowProcW(previous, owner, message, wParam, lParam);
-    }
-    const LRESULT result = CallWindowProcW(previous, owner, message, wParam, lParam);
-    if (bar && MayChangeStacking(message) && IsWindow(bar)) {
-        KeepAbove(bar, owner);
-        if (JustShown(message, lParam))
-            RaiseOnScreen(bar, owner);
+    const LRESULT result = DefSubclassProc(owner, message, wParam, lParam);
+    if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+        RemoveWindowSubclass(owner, UntilOwnerShown, bar);
+        RaiseOnScreen(reinterpret_cast<HWND>(bar), owner);
     }
     return result;
-}
-
-LRESULT CALLBACK OnTakenMessage(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        for (HWND bar : BarsOfThread) {
-            if (HWND owner = GetWindow(bar, GW_OWNER))
-                KeepAbove(bar, owner);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void WatchOwnerOf(HWND bar)
-{
-    if (HWND owner = GetWindow(bar, GW_OWNER)) {
-        if (WatchedOwner* watch = WatchOf(owner)) {
-            watch->bar = bar;   // an owner keeps its newest bar above it
-        } else {
-            const auto previous = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerWatch)));
-            if (previous)
-                WatchedOwners.push_back({ owner, bar, previous });
-        }
-    }
-    BarsOfThread.push_back(bar);
-    if (!QueueWatch)
-        QueueWatch = SetWindowsHookExW(WH_GETMESSAGE, OnTakenMessage, nullptr, GetCurrentThreadId());
-}
-
-void StopWatching(HWND bar)
-{
-    for (auto watch = WatchedOwners.begin(); watch != WatchedOwners.end(); ++watch) {
-        if (watch->bar != bar)
-            continue;
-        // Undone only if nobody subclassed the owner after us; otherwise the
-        // watch stays in the chain and just passes messages on.
-        const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(watch->owner, GWLP_WNDPROC));
-        if (current == OwnerWatch) {
-            SetWindowLongPtrW(watch->owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch->previous));
-            WatchedOwners.erase(watch);
-        } else {
-            watch->bar = nullptr;
-        }
-        break;
-    }
-    BarsOfThread.erase(std::remove(BarsOfThread.begin(), BarsOfThread.end(), bar), BarsOfThread.end());
-    if (BarsOfThread.empty() && QueueWatch) {
-        UnhookWindowsHookEx(QueueWatch);
-        QueueWatch = nullptr;
-    }
 }
 
 MenuBar* BarOf(HWND window)
@@ -403,7 +293,8 @@ LRESULT OnNcDestroy(HWND window, WPARAM wParam, LPARAM lParam)
 {
     std::unique_ptr<MenuBar> bar(BarOf(window));
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    StopWatching(window);
+    if (bar)
+        RemoveWindowSubclass(bar->parent, UntilOwnerShown, reinterpret_cast<UINT_PTR>(window));
     return CallToolbar(window, WM_NCDESTROY, wParam, lParam);
 }
 
@@ -505,10 +396,9 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
         return FALSE;
     AddButtons(window, *bar);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar.release()));
-    WatchOwnerOf(window);
+    SetWindowSubclass(pmbi->hwndParent, UntilOwnerShown, reinterpret_cast<UINT_PTR>(window), 0);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    KeepAbove(window, pmbi->hwndParent);
     // The shell's bar is drawn by the shell from the moment it is made; the
     // program may go on without taking a message (its first load does).
     UpdateWindow(window);

@@ -4,12 +4,13 @@
 // makes its box for a desktop (its text is wrapped at about 300 pixels) and
 // centres it on the work area, so that a long warning runs off both sides of
 // the emulated screen. The program calls MessageBoxW as on the handheld; its
-// import slot (handheld.cpp) leads here. user32 makes its box as always, and
+// import slot (import_slots.cpp) leads here. user32 makes its box as always, and
 // right after user32 has laid it out (its WM_INITDIALOG, before it is shown)
 // the box is laid out again for the screen. It stays user32's box, with its
 // static text and buttons, so that whatever finds and answers message boxes
 // (a hook, a tool from outside) finds and answers this one.
 #include "platform/handheld.h"
+#include "platform/import_slots.h"
 
 #include <algorithm>
 #include <string>
@@ -17,16 +18,8 @@
 
 namespace {
 
-using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
-
 // user32's space above and below the text, and below the buttons.
 constexpr int Margin = 8;
-
-// The box being made on this thread, between its creation and its
-// WM_INITDIALOG: a box shown from within another box's message loop is made
-// once the first one is laid out, so one at a time is enough.
-thread_local HHOOK CreationHook = nullptr;
-thread_local WNDPROC BoxProcedure = nullptr;
 
 std::wstring ClassOf(HWND window)
 {
@@ -173,53 +166,15 @@ void FitToScreen(HWND box)
     }
 }
 
-// The box's first look at its own messages: user32 lays it out at
-// WM_INITDIALOG, and the layout for the screen follows at once.
-LRESULT CALLBACK LayOutOnInit(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const WNDPROC original = BoxProcedure;
-    if (message != WM_INITDIALOG)
-        return CallWindowProcW(original, box, message, wParam, lParam);
-    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    BoxProcedure = nullptr;
-    const LRESULT result = CallWindowProcW(original, box, message, wParam, lParam);
-    FitToScreen(box);
-    return result;
-}
-
-void RemoveCreationHook()
-{
-    if (CreationHook) {
-        UnhookWindowsHookEx(CreationHook);
-        CreationHook = nullptr;
-    }
-}
-
-// The first top-level dialog made on the thread during the call is the box.
-LRESULT CALLBACK OnBoxCreated(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
-        if (!(create->lpcs->style & WS_CHILD) && ClassOf(window) == L"#32770") {
-            RemoveCreationHook();
-            BoxProcedure = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LayOutOnInit)));
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
+// user32 lays the box out at its WM_INITDIALOG, and the layout for the
+// screen follows at once.
+constexpr NewWindowReshape LaidOutForTheScreen = { L"#32770", WM_INITDIALOG, false, FitToScreen };
 
 }  // namespace
 
 int WINAPI MessageBoxAsHandheld(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
 {
-    static const auto show = reinterpret_cast<MessageBoxWFunction>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "MessageBoxW")));
-    RemoveCreationHook();
-    CreationHook = SetWindowsHookExW(WH_CBT, OnBoxCreated, nullptr, GetCurrentThreadId());
-    const int answer = show(owner, text, caption, type);
-    // A box that could not be made leaves the hook behind.
-    RemoveCreationHook();
-    return answer;
+    static const auto show = User32Function<decltype(&MessageBoxAsHandheld)>("MessageBoxW");
+    const ReshapingNewWindow layout(&LaidOutForTheScreen);
+    return show(owner, text, caption, type);
 }

@@ -18,13 +18,14 @@
 #include "platform/notify.h"
 #include "resources/resource.h"
 #include "tests/session/fresh_device.h"
-#include "tests/session/from_outside.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/program_process.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/screen_reading.h"
 #include "tests/support/stylus.h"
 #include "tests/support/test_device.h"
+#include "tools/outside/input.h"
+#include "tools/outside/program_windows.h"
 
 namespace {
 
@@ -253,7 +254,7 @@ void SessionTest::TapMenuBar(MenuBarButton button)
     RECT r;
     ASSERT_TRUE(MenuBarButtonOnScreen(program_->Handle(), bar, button, &r))
         << "cannot find the menu bar's " << MenuBarLabels[button] << " button";
-    TapAt(CentreOf(r));
+    EXPECT_TRUE(TapAt(CentreOf(r)));
 }
 
 // Taps Options on the menu bar and then one line of its drop-down, found on
@@ -280,7 +281,7 @@ void SessionTest::ChooseFromOptions(size_t line, const std::string& shotName)
     Shot(shotName);
     ASSERT_EQ(lines.size(), 2u) << "the drop-down should show two lines (Settings..., About...)";
     ASSERT_LT(line, lines.size());
-    TapAt(CentreOf(lines[line]));
+    EXPECT_TRUE(TapAt(CentreOf(lines[line])));
     ASSERT_TRUE(PumpUntil([&] { return OpenPopupMenu(program_->Id()) == nullptr; }, WindowTimeout))
         << "the drop-down did not close after the tap";
 }
@@ -311,7 +312,7 @@ SessionTest::Answered SessionTest::AnswerMessageBox(int button, const std::strin
     // A person taps once the box has come up and settled: it is in front and
     // its program is waiting for input.
     PumpUntil([&] { return GetForegroundWindow() == box && Responds(box, 200); }, WindowTimeout);
-    TapWindow(answer);
+    EXPECT_TRUE(TapWindow(answer));
     if (!PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, WindowTimeout))
         ADD_FAILURE() << "the box \"" << Narrow(answered.text) << "\" stayed open after the tap on its button";
     return answered;
@@ -409,7 +410,7 @@ void SessionTest::StartShowsTheDemoEntries()
 // 3. Log: the confirmation, and a log file in the device's root with every entry.
 void SessionTest::LogWritesEveryEntry()
 {
-    TapWindow(GetDlgItem(main_, IDC_LOG));
+    EXPECT_TRUE(TapWindow(GetDlgItem(main_, IDC_LOG)));
     const Answered box = AnswerMessageBox(IDOK, "log-confirmation");
     ASSERT_FALSE(HasFailure());
     EXPECT_EQ(Narrow(box.caption), "Message");
@@ -450,7 +451,7 @@ void SessionTest::SettingsSwitchBothOptionsOn()
     ASSERT_EQ(SendMessageW(scripts, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "an option is on on a fresh device";
 
     for (HWND box : { duplicates, scripts }) {
-        TapWindow(box);
+        EXPECT_TRUE(TapWindow(box));
         EXPECT_TRUE(PumpUntil([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, WindowTimeout))
             << "the tap did not tick \"" << Narrow(TextOf(box)) << "\"";
     }
@@ -458,7 +459,7 @@ void SessionTest::SettingsSwitchBothOptionsOn()
     HWND ok = GetDlgItem(dialog, IDOK);
     ASSERT_NE(ok, nullptr) << "the dialog has no ok button";
     EXPECT_EQ(Narrow(TextOf(ok)), "ok");
-    TapWindow(ok);
+    EXPECT_TRUE(TapWindow(ok));
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, WindowTimeout)) << "ok did not close the dialog";
 
     const SavedOptions saved = ReadOptionsFromRegistry();
@@ -473,13 +474,13 @@ void SessionTest::ClearRemovesPileUpAndCopies()
     const std::vector<DWORD> expected = LeftByClear(before);
     ASSERT_EQ(expected.size(), EntriesLeftByClear) << "the store before Clear:" << Describe(before);
 
-    TapWindow(GetDlgItem(main_, IDC_CLEAR));
+    EXPECT_TRUE(TapWindow(GetDlgItem(main_, IDC_CLEAR)));
     std::vector<std::string> boxes;
     const bool settled = PumpUntil([&] {
         if (HWND box = OpenMessageBox(program_->Id())) {
             boxes.push_back(Narrow(TextOf(box) + L": " + MessageBoxText(box)));
             ShotOnceDrawn("clear-box", { box });
-            TapWindow(GetDlgItem(box, IDOK));
+            EXPECT_TRUE(TapWindow(GetDlgItem(box, IDOK)));
             PumpUntil([&] { return !IsWindow(box); }, WindowTimeout);
             return false;
         }
@@ -534,7 +535,7 @@ void SessionTest::HoldAndDeleteOneRow()
     }
     PumpMessagesFor(50);
     ASSERT_TRUE(IsWindowVisible(popup)) << "the popup closed when the stylus was lifted off it";
-    TapWindow(popup);
+    EXPECT_TRUE(TapWindow(popup));
 
     const Answered question = AnswerMessageBox(IDYES, "delete-question");
     ASSERT_FALSE(HasFailure());

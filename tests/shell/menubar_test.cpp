@@ -207,9 +207,9 @@ TEST_F(MenuBarTest, BarStaysAboveTheFullScreenProgramWindow)
 TEST_F(MenuBarTest, TappedButtonsSendTheirCommandsAndLeaveTheProgramActive)
 {
     ASSERT_TRUE(Create());
-    TapAt(ScreenCentre(bar, ButtonRect(0)));
+    EXPECT_TRUE(TapAt(ScreenCentre(bar, ButtonRect(0))));
     ASSERT_TRUE(PumpUntil([&] { return Received(IDM_REFRESH); }));
-    TapAt(ScreenCentre(bar, ButtonRect(2)));
+    EXPECT_TRUE(TapAt(ScreenCentre(bar, ButtonRect(2))));
     ASSERT_TRUE(PumpUntil([&] { return Received(IDM_EXIT); }));
 
     ASSERT_EQ(commands.size(), 2u);
@@ -227,8 +227,8 @@ TEST_F(MenuBarTest, SlidingOffAButtonOrTappingWhileTheProgramIsDisabledSendsNoth
     PumpMessagesFor(100);
 
     EnableWindow(parent, FALSE);
-    TapAt(ScreenCentre(bar, refresh));
-    TapAt(ScreenCentre(bar, ButtonRect(1)));
+    EXPECT_TRUE(TapAt(ScreenCentre(bar, refresh)));
+    EXPECT_TRUE(TapAt(ScreenCentre(bar, ButtonRect(1))));
     PumpMessagesFor(150);
     EnableWindow(parent, TRUE);
 
@@ -251,10 +251,10 @@ TEST_F(MenuBarTest, OptionsOpensItsDropDownAboveTheBarAndTheChoiceReachesTheProg
             lowestItem = std::max(lowestItem, item.bottom);
         }
         GetMenuItemRect(nullptr, options, 2, &item);
-        TapAt(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 });
+        EXPECT_TRUE(TapAt(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 }));
     };
 
-    TapAt(ScreenCentre(bar, ButtonRect(1)));
+    EXPECT_TRUE(TapAt(ScreenCentre(bar, ButtonRect(1))));
     ASSERT_TRUE(PumpUntil([&] { return Received(IDM_ABOUT); }));
 
     const std::vector<MenuEntry> expected = {

@@ -117,7 +117,7 @@ TEST_F(ShellDialogTest, DoneButtonSitsInTheTitleStripAndSendsIdok)
     EXPECT_LE(ChildRect(dialog, IDC_SCRIPT_NOTE).bottom, HandheldScreenHeight - HandheldMenuBarHeight);
 
     SetForegroundWindow(dialog);
-    TapAt(ScreenCentre(ok, RECT{ 0, 0, button.right - button.left, button.bottom - button.top }));
+    EXPECT_TRUE(TapAt(ScreenCentre(ok, RECT{ 0, 0, button.right - button.left, button.bottom - button.top })));
     ASSERT_TRUE(PumpUntil([&] { return !log.commands.empty(); }));
     EXPECT_EQ(log.commands, std::vector<WORD>{ IDOK });
 }

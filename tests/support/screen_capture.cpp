@@ -1,6 +1,6 @@
 #include "tests/support/screen_capture.h"
 
-#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/test_device.h"
@@ -41,31 +41,6 @@ std::string ShellWord(const std::string& path)
     return "'" + path + "'";
 }
 
-bool SkipSpaceAndComments(const std::string& bytes, size_t* at)
-{
-    while (*at < bytes.size()) {
-        if (bytes[*at] == '#') {
-            while (*at < bytes.size() && bytes[*at] != '\n')
-                ++*at;
-        } else if (isspace(static_cast<unsigned char>(bytes[*at]))) {
-            ++*at;
-        } else {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool ReadNumber(const std::string& bytes, size_t* at, int* value)
-{
-    if (!SkipSpaceAndComments(bytes, at) || !isdigit(static_cast<unsigned char>(bytes[*at])))
-        return false;
-    *value = 0;
-    while (*at < bytes.size() && isdigit(static_cast<unsigned char>(bytes[*at])) && *value < 100000)
-        *value = *value * 10 + (bytes[(*at)++] - '0');
-    return true;
-}
-
 struct CaptureFiles {
     std::wstring picture, errors, done;
     ~CaptureFiles()
@@ -96,14 +71,11 @@ COLORREF Screenshot::Pixel(int x, int y) const
 
 bool Screenshot::LoadPpm(const std::string& bytes)
 {
-    if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '6')
+    int width = 0, height = 0, maximum = 0, header = 0;
+    if (sscanf(bytes.c_str(), "P6 %5d %5d %3d%n", &width, &height, &maximum, &header) != 3 || maximum != 255 ||
+        width <= 0 || height <= 0)
         return false;
-    size_t at = 2;
-    int width = 0, height = 0, maximum = 0;
-    if (!ReadNumber(bytes, &at, &width) || !ReadNumber(bytes, &at, &height) ||
-        !ReadNumber(bytes, &at, &maximum) || maximum != 255 || width <= 0 || height <= 0)
-        return false;
-    ++at;   // the one blank after the header
+    const size_t at = header + 1;   // the one blank after the header
     const size_t count = static_cast<size_t>(width) * height;
     if (bytes.size() < at + 3 * count)
         return false;

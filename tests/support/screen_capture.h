@@ -16,7 +16,8 @@ public:
     // RGB() of a screen pixel; white outside the picture.
     COLORREF Pixel(int x, int y) const;
 
-    // Reads a binary PPM (P6, 8 bits a channel). False for anything else.
+    // Reads a binary PPM (P6, 8 bits a channel) as ImageMagick writes it, its
+    // header without comments. False for anything else.
     bool LoadPpm(const std::string& bytes);
 
 private:

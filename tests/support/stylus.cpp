@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/pointer.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
 // Pumping lets this thread's own windows turn late pointer events into moves
-// meanwhile; a tap made from inside a menu's loop must leave the menu's
-// messages alone.
-void MoveTo(POINT screen, bool pump)
+// meanwhile.
+void MoveTo(POINT screen)
 {
-    const bool settled = pump ? SettlePointer(screen, PumpMessagesFor)
-                              : SettlePointer(screen, [](DWORD ms) { Sleep(ms); });
-    if (!settled)
+    if (!SettlePointer(screen, PumpMessagesFor))
         ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
 }
 
@@ -28,36 +24,25 @@ void SendButton(DWORD flags)
 
 }  // namespace
 
-// The pointer is there first, so that a late move left from an earlier tap
-// cannot come between down and up and slide the tap off its button.
-void TapAt(POINT screen)
-{
-    MoveTo(screen, false);
-    SendTap(screen);
-}
-
 void SlideTap(POINT down, POINT up)
 {
-    INPUT press = StylusAt(down, MOUSEEVENTF_LEFTDOWN);
-    SendInput(1, &press, sizeof press);
+    SendStylus(down, MOUSEEVENTF_LEFTDOWN);
     PumpMessagesFor(30);
-    INPUT move = StylusAt(up, 0);
-    SendInput(1, &move, sizeof move);
+    SendStylus(up, 0);
     PumpMessagesFor(30);
-    INPUT release = StylusAt(up, MOUSEEVENTF_LEFTUP);
-    SendInput(1, &release, sizeof release);
+    SendStylus(up, MOUSEEVENTF_LEFTUP);
 }
 
 void Stylus::Press(POINT screen)
 {
-    MoveTo(screen, true);
+    MoveTo(screen);
     SendButton(MOUSEEVENTF_LEFTDOWN);
     down_ = true;
 }
 
 void Stylus::Slide(POINT screen)
 {
-    MoveTo(screen, true);
+    MoveTo(screen);
 }
 
 void Stylus::Lift()

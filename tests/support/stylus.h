@@ -1,11 +1,12 @@
-// Real input for the tests: taps and holds through the system's input queue,
-// and waiting for what they cause.
+// The stylus for tests that drive their own windows: slides and holds made
+// while the test's thread takes its messages, and waiting for what they
+// cause. A tap is TapAt (tools/outside/input.h).
 #pragma once
 
 #include <windows.h>
 
-// Puts the stylus down at a screen point and lifts it again.
-void TapAt(POINT screen);
+#include "tools/outside/input.h"
+
 // Down at one point, up at another (a tap that slides off its button).
 void SlideTap(POINT down, POINT up);
 // The centre of a rectangle given in a window's client coordinates, on the screen.

@@ -14,6 +14,7 @@
 
 #include <cwchar>
 
+#include "base/unique_handles.h"
 #include "resources/resource.h"
 #include "tools/windowctl/freeze_names.h"
 
@@ -26,36 +27,29 @@ constexpr DWORD LongestStop = 5 * 60 * 1000;
 // The step the pass is to stop at, or -1 when windowctl set none.
 int WantedStep(int total)
 {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, FreezeObjectName(FreezeStepName).c_str());
+    const UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, FreezeObjectName(FreezeStepName).c_str()));
     if (!mapping)
         return -1;
     int step = -1;
-    if (const auto* shared = static_cast<const LONG*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(LONG)))) {
+    const auto* shared = static_cast<const LONG*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, sizeof(LONG)));
+    if (shared) {
         step = *shared > 0 ? static_cast<int>(*shared) : total / 2;
         UnmapViewOfFile(shared);
     }
-    CloseHandle(mapping);
     return step;
 }
 
 void StopHere()
 {
-    HANDLE stopped = OpenEventW(EVENT_MODIFY_STATE, FALSE, FreezeObjectName(FreezeStoppedName).c_str());
-    HANDLE thaw = OpenEventW(SYNCHRONIZE, FALSE, FreezeObjectName(FreezeThawName).c_str());
-    if (!stopped || !thaw) {
-        if (stopped)
-            CloseHandle(stopped);
-        if (thaw)
-            CloseHandle(thaw);
+    const UniqueHandle stopped(OpenEventW(EVENT_MODIFY_STATE, FALSE, FreezeObjectName(FreezeStoppedName).c_str()));
+    const UniqueHandle thaw(OpenEventW(SYNCHRONIZE, FALSE, FreezeObjectName(FreezeThawName).c_str()));
+    if (!stopped || !thaw)
         return;
-    }
     // Waiting for messages, even for no time, is when Wine hands what the
     // thread painted to the X screen.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-    SetEvent(stopped);
-    WaitForSingleObject(thaw, LongestStop);
-    CloseHandle(stopped);
-    CloseHandle(thaw);
+    SetEvent(stopped.get());
+    WaitForSingleObject(thaw.get(), LongestStop);
 }
 
 }  // namespace

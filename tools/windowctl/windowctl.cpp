@@ -32,10 +32,10 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handles.h"
 #include "resources/resource.h"
-#include "tests/session/from_outside.h"
-#include "tests/support/pointer.h"
-#include "tests/support/stylus.h"
+#include "tools/outside/input.h"
+#include "tools/outside/program_windows.h"
 #include "tools/windowctl/freeze_names.h"
 
 namespace {
@@ -80,24 +80,16 @@ struct BoxVisit {
 BOOL CALLBACK VisitBox(HWND window, LPARAM param)
 {
     auto* visit = reinterpret_cast<BoxVisit*>(param);
-    WCHAR cls[16] = {};
-    GetClassNameW(window, cls, ARRAYSIZE(cls));
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window))
+    if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
         return TRUE;
-    WCHAR caption[256] = {};
-    GetWindowTextW(window, caption, ARRAYSIZE(caption));
     std::wstring text;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        WCHAR childClass[16] = {};
-        GetClassNameW(child, childClass, ARRAYSIZE(childClass));
-        WCHAR childText[1024] = {};
-        GetWindowTextW(child, childText, ARRAYSIZE(childText));
-        if (lstrcmpiW(childClass, L"Static") == 0 && wcslen(childText) > text.size())
-            text = childText;
+        if (!lstrcmpiW(ClassOf(child).c_str(), L"Static") && TextOf(child).size() > text.size())
+            text = TextOf(child);
     }
     visit->found.push_back(window);
     if (visit->button == 0)
-        std::printf("%s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
+        std::printf("%s: %s\n", Utf8(TextOf(window)).c_str(), Utf8(text).c_str());
     else
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(visit->button, BN_CLICKED), 0);
     return TRUE;
@@ -131,30 +123,17 @@ auto WaitFor(DWORD seconds, Find find) -> decltype(find())
     }
 }
 
-void StylusEvent(POINT screen, DWORD flags)
-{
-    INPUT input = StylusAt(screen, flags);
-    SendInput(1, &input, sizeof input);
-}
-
 // The program that owns the main window, opened for reading its controls.
 struct Program {
-    HWND main = nullptr;
+    HWND main = MainWindowOnScreen();
     DWORD id = 0;
-    HANDLE process = nullptr;
+    UniqueHandle process;
 
-    Program() : main(MainWindowOnScreen())
+    Program()
     {
         if (main && GetWindowThreadProcessId(main, &id))
-            process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+            process.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id));
     }
-    ~Program()
-    {
-        if (process)
-            CloseHandle(process);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 };
 
 HWND FindNamed(const Program& program, const std::wstring& name)
@@ -181,7 +160,7 @@ int TapBar(const Program& program, int index)
 {
     HWND bar = MenuBarOf(program.id, program.main);
     RECT r;
-    if (!bar || !MenuBarButtonOnScreen(program.process, bar, index, &r))
+    if (!bar || !MenuBarButtonOnScreen(program.process.get(), bar, index, &r))
         return NotThere("no such button on the menu bar");
     TapAt(CentreOf(r));
     return 0;
@@ -191,7 +170,7 @@ int TapBar(const Program& program, int index)
 // below the popup before lifting it: lifted on the popup it would choose.
 int Hold(const Program& program, int row)
 {
-    const OutsideList list(program.process, FindWindowExW(program.main, nullptr, WC_LISTVIEWW, nullptr));
+    const OutsideList list(program.process.get(), FindWindowExW(program.main, nullptr, WC_LISTVIEWW, nullptr));
     RECT r;
     if (!list.Window() || !list.RowOnScreen(row, &r))
         return NotThere("no such row in the list");
@@ -199,12 +178,12 @@ int Hold(const Program& program, int row)
     const POINT point = { area.left + 30, (r.top + r.bottom) / 2 };
     if (!PtInRect(&area, point))
         return NotThere("the row is not on screen");
-    StylusEvent(point, MOUSEEVENTF_LEFTDOWN);
+    SendStylus(point, MOUSEEVENTF_LEFTDOWN);
     HWND popup = WaitFor(10, [&] { return OpenPopupMenu(program.id); });
     const POINT off = { point.x, std::max<LONG>(point.y, popup ? ScreenRectOf(popup).bottom : 0) + 20 };
-    StylusEvent(off, 0);
+    SendStylus(off, 0);
     Sleep(50);
-    StylusEvent(off, MOUSEEVENTF_LEFTUP);
+    SendStylus(off, MOUSEEVENTF_LEFTUP);
     return popup ? 0 : NotThere("holding the stylus on the row opened no popup");
 }
 
@@ -235,45 +214,28 @@ int Show(const Program& program, const std::wstring& name, DWORD seconds)
 class FreezeObjects {
 public:
     explicit FreezeObjects(DWORD process, int step)
+        : step_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                   FreezeObjectName(FreezeStepName, process).c_str())),
+          stopped_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, process).c_str())),
+          thaw_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, process).c_str()))
     {
-        step_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                   FreezeObjectName(FreezeStepName, process).c_str());
-        stopped_ = CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, process).c_str());
-        thaw_ = CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, process).c_str());
         if (!step_ || !stopped_ || !thaw_)
             return;
-        auto* shared = static_cast<LONG*>(MapViewOfFile(step_, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+        auto* shared = static_cast<LONG*>(MapViewOfFile(step_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
         if (!shared)
             return;
         *shared = step;
         UnmapViewOfFile(shared);
         ready_ = true;
     }
-    ~FreezeObjects()
-    {
-        for (HANDLE handle : { step_, stopped_, thaw_ })
-            if (handle)
-                CloseHandle(handle);
-    }
-    FreezeObjects(const FreezeObjects&) = delete;
-    FreezeObjects& operator=(const FreezeObjects&) = delete;
 
     bool Ready() const { return ready_; }
-    HANDLE Stopped() const { return stopped_; }
+    HANDLE Stopped() const { return stopped_.get(); }
 
 private:
-    HANDLE step_ = nullptr, stopped_ = nullptr, thaw_ = nullptr;
+    UniqueHandle step_, stopped_, thaw_;
     bool ready_ = false;
 };
-
-std::wstring BesideThisProgram(const wchar_t* name)
-{
-    WCHAR path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.erase(folder.find_last_of(L"\\/") + 1);
-    return folder + name;
-}
 
 int Freeze(const Program& program, int step, DWORD seconds)
 {
@@ -281,7 +243,8 @@ int Freeze(const Program& program, int step, DWORD seconds)
     const FreezeObjects objects(program.id, step);
     if (!objects.Ready())
         return NotThere("cannot make the objects to stop the program with");
-    HMODULE hook = LoadLibraryW(BesideThisProgram(L"windowctl_freeze.dll").c_str());
+    // Found beside windowctl.exe, the first folder a bare name is looked for in.
+    HMODULE hook = LoadLibraryW(L"windowctl_freeze.dll");
     const auto stop = hook ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(hook, "StopAtStep")))
                            : nullptr;
     HHOOK hooked = stop ? SetWindowsHookExW(WH_CALLWNDPROC, stop, hook, thread) : nullptr;
@@ -304,23 +267,15 @@ int Freeze(const Program& program, int step, DWORD seconds)
 
 int Thaw(const Program& program)
 {
-    HANDLE thaw = OpenEventW(EVENT_MODIFY_STATE, FALSE, FreezeObjectName(FreezeThawName, program.id).c_str());
+    const std::wstring name = FreezeObjectName(FreezeThawName, program.id);
+    const UniqueHandle thaw(OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
     if (!thaw)
         return NotThere("the program is not stopped");
-    SetEvent(thaw);
-    CloseHandle(thaw);
+    SetEvent(thaw.get());
     return 0;
 }
 
 }  // namespace
-
-// The session test's stylus lives beside GoogleTest; the tool's tap, which the
-// session test's window helpers call, waits for the pointer the same way.
-void TapAt(POINT screen)
-{
-    SettlePointer(screen, [](DWORD ms) { Sleep(ms); });
-    SendTap(screen);
-}
 
 int wmain(int argc, wchar_t** argv)
 {

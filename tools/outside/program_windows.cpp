@@ -1,13 +1,46 @@
-#include "tests/session/from_outside.h"
+#include "tools/outside/program_windows.h"
 
 #include <commctrl.h>
 
 #include <vector>
 
 #include "resources/resource.h"
-#include "tests/support/stylus.h"
 
 namespace {
+
+// A piece of the program's memory for the answer of a message.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, SIZE_T size)
+        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+    {
+    }
+    ~RemoteMemory()
+    {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    LPARAM At(SIZE_T offset = 0) const { return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset); }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
+    {
+        SIZE_T done = 0;
+        return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+               done == size;
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const
+    {
+        SIZE_T done = 0;
+        return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+               done == size;
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
 
 struct Search {
     DWORD process;
@@ -41,6 +74,19 @@ bool IsProgramDialog(HWND window)
 bool IsDialogClass(HWND window)
 {
     return ClassOf(window) == L"#32770";
+}
+
+// A control's rectangle from a message that fills one in (its input given in
+// `r`), on the screen.
+bool RectOnScreen(HANDLE process, HWND control, UINT message, WPARAM wParam, RECT r, RECT* onScreen)
+{
+    RemoteMemory memory(process, sizeof r);
+    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(control, message, wParam, memory.At()) ||
+        !memory.Read(0, &r, sizeof r))
+        return false;
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    *onScreen = r;
+    return true;
 }
 
 }  // namespace
@@ -106,58 +152,10 @@ POINT CentreOf(const RECT& r)
     return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
 }
 
-void TapWindow(HWND window)
-{
-    TapAt(CentreOf(ScreenRectOf(window)));
-}
-
-void PressKey(WORD virtualKey)
-{
-    INPUT keys[2] = {};
-    for (INPUT& key : keys) {
-        key.type = INPUT_KEYBOARD;
-        key.ki.wVk = virtualKey;
-        key.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    }
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
-}
-
 bool Responds(HWND window, DWORD milliseconds)
 {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
-}
-
-RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)
-    : process_(process),
-      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-{
-}
-
-RemoteMemory::~RemoteMemory()
-{
-    if (address_)
-        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-}
-
-LPARAM RemoteMemory::At(SIZE_T offset) const
-{
-    return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset);
-}
-
-bool RemoteMemory::Write(SIZE_T offset, const void* data, SIZE_T size) const
-{
-    SIZE_T done = 0;
-    return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
-           done == size;
-}
-
-bool RemoteMemory::Read(SIZE_T offset, void* data, SIZE_T size) const
-{
-    SIZE_T done = 0;
-    return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
-           done == size;
 }
 
 OutsideList::OutsideList(HANDLE process, HWND list) : process_(process), list_(list) {}
@@ -174,14 +172,7 @@ int OutsideList::SelectionMark() const
 
 bool OutsideList::RowOnScreen(int row, RECT* rect) const
 {
-    RemoteMemory memory(process_, sizeof(RECT));
-    RECT r = { LVIR_BOUNDS, 0, 0, 0 };
-    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(list_, LVM_GETITEMRECT, row, memory.At()) ||
-        !memory.Read(0, &r, sizeof r))
-        return false;
-    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    *rect = r;
-    return true;
+    return RectOnScreen(process_, list_, LVM_GETITEMRECT, row, RECT{ LVIR_BOUNDS, 0, 0, 0 }, rect);
 }
 
 RECT OutsideList::RowArea() const
@@ -231,12 +222,5 @@ int MenuBarButtonCount(HWND bar)
 
 bool MenuBarButtonOnScreen(HANDLE process, HWND bar, int index, RECT* rect)
 {
-    RemoteMemory memory(process, sizeof(RECT));
-    RECT r = {};
-    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(bar, TB_GETITEMRECT, index, memory.At()) ||
-        !memory.Read(0, &r, sizeof r))
-        return false;
-    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    *rect = r;
-    return true;
+    return RectOnScreen(process, bar, TB_GETITEMRECT, index, RECT{}, rect);
 }

@@ -1,7 +1,7 @@
-// The running program's windows as another program on the device finds and
-// works them: by class, owner and place on the screen, with real taps and
-// keys. A control's state is only read, with messages that ask; where such a
-// message needs a buffer, the buffer is put in the program's own memory.
+// The running program's windows as another program on the device finds them:
+// by class, owner and place on the screen (input.h taps and types on them). A
+// control's state is only read, with messages that ask; where such a message
+// needs a buffer, the buffer is put in the program's own memory.
 #pragma once
 
 #include <windows.h>
@@ -23,32 +23,10 @@ std::wstring ClassOf(HWND window);
 
 RECT ScreenRectOf(HWND window);
 POINT CentreOf(const RECT& r);
-// A quick tap at the centre of a window (a button, a check box).
-void TapWindow(HWND window);
-// A key pressed and released, as on the device's keyboard.
-void PressKey(WORD virtualKey);
 
 // Whether the window's thread takes messages again within the time: its
 // handler has ended, or it waits in a modal loop (a box, a menu).
 bool Responds(HWND window, DWORD milliseconds);
-
-// A piece of the program's memory for the answer of a message.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, SIZE_T size);
-    ~RemoteMemory();
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-
-    bool Valid() const { return address_ != nullptr; }
-    LPARAM At(SIZE_T offset = 0) const;
-    bool Write(SIZE_T offset, const void* data, SIZE_T size) const;
-    bool Read(SIZE_T offset, void* data, SIZE_T size) const;
-
-private:
-    HANDLE process_;
-    void* address_ = nullptr;
-};
 
 // The program's event list, read from outside.
 class OutsideList {
