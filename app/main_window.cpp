@@ -238,10 +238,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - 24, FALSE);
 
     CreateSettingsKey();
-    RemoveDuplicates = 0;
-    ReadSettingValue(L"duplicates", &RemoveDuplicates);
-    RemoveScriptEvents = 0;
-    ReadSettingValue(L"script", &RemoveScriptEvents);
+    ReadSettingValues(&RemoveDuplicates, &RemoveScriptEvents);
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);

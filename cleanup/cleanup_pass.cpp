@@ -78,7 +78,7 @@ const Failure* ClearDuplicates()
 
 // Both parts; the failure to report, or null. Every array is freed and the
 // list drawn again by the time it returns.
-const Failure* ClearEvents()
+const Failure* ClearEvents(const ClearOptions& options)
 {
     HandleListing listing;
     if (const Failure* failure = ListHandles(FirstCountFailed, NoNotifications, listing))
@@ -87,11 +87,11 @@ const Failure* ClearEvents()
     PassProgressOpen(L"Clearing specific events", listing.got);
     ListDrawingOff drawingOff(EventListWindow);
     ClearingVisitor clearing(listing.handles.get());
-    SelectByRules(listing.handles.get(), listing.got, clearing);
+    SelectByRules(listing.handles.get(), listing.got, options, clearing);
     listing.handles.reset();
     PassProgressClose();
 
-    if (RemoveDuplicates != 1)
+    if (options.removeDuplicates != 1)
         return nullptr;
     return ClearDuplicates();
 }
@@ -101,7 +101,7 @@ const Failure* ClearEvents()
 void CleanupPass()
 {
     BusyCursorScope busy;
-    const Failure* failure = ClearEvents();
+    const Failure* failure = ClearEvents({ RemoveDuplicates, RemoveScriptEvents });
     // The normal cursor is back before any message.
     busy.End();
     if (failure)

@@ -22,15 +22,13 @@ public:
 // The two options as the program holds them after its start (read from the
 // device's registry; the key is only opened, never made here), then as the
 // command line overrides them.
-bool ReadClearOptions(const std::vector<GivenOption>& options, std::wstring* error)
+bool ReadClearOptions(const std::vector<GivenOption>& given, ClearOptions* options,
+                      std::wstring* error)
 {
-    RemoveDuplicates = 0;
-    ReadSettingValue(L"duplicates", &RemoveDuplicates);
-    RemoveScriptEvents = 0;
-    ReadSettingValue(L"script", &RemoveScriptEvents);
-    for (const GivenOption& option : options) {
-        DWORD* target = option.name == L"--duplicates" ? &RemoveDuplicates
-                        : option.name == L"--script"   ? &RemoveScriptEvents
+    ReadSettingValues(&options->removeDuplicates, &options->removeScriptEvents);
+    for (const GivenOption& option : given) {
+        DWORD* target = option.name == L"--duplicates" ? &options->removeDuplicates
+                        : option.name == L"--script"   ? &options->removeScriptEvents
                                                        : nullptr;
         if (!target)
             continue;
@@ -49,18 +47,19 @@ bool ReadClearOptions(const std::vector<GivenOption>& options, std::wstring* err
 // Clear's two walks, without clearing anything. Clear lists the store afresh
 // for its duplicate walk, once the rule walk's entries are gone: this listing
 // without them is what that second listing holds.
-std::vector<bool> SelectPileups(const std::vector<StoredNotification>& entries)
+std::vector<bool> SelectPileups(const std::vector<StoredNotification>& entries,
+                                const ClearOptions& options)
 {
     std::vector<HANDLE> handles;
     for (const StoredNotification& entry : entries)
         handles.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(entry.handle)));
     std::vector<bool> taken(handles.size(), false);
     TakenPositions byRules;
-    SelectByRules(handles.data(), static_cast<DWORD>(handles.size()), byRules);
+    SelectByRules(handles.data(), static_cast<DWORD>(handles.size()), options, byRules);
     for (DWORD i : byRules.taken)
         taken[i] = true;
     // On only when exactly 1, as for the program.
-    if (RemoveDuplicates != 1)
+    if (options.removeDuplicates != 1)
         return taken;
 
     std::vector<HANDLE> left;
@@ -100,13 +99,14 @@ int PileupsCommand(const Words& words)
     }
     if (json && clear)
         return UsageError(L"--json and --clear exclude each other");
-    if (!ReadClearOptions(options, &error))
+    ClearOptions clearOptions;
+    if (!ReadClearOptions(options, &clearOptions, &error))
         return UsageError(error);
 
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");
-    const std::vector<bool> taken = SelectPileups(store.entries);
+    const std::vector<bool> taken = SelectPileups(store.entries, clearOptions);
     std::vector<StoredNotification> pileups;
     for (size_t i = 0; i < taken.size(); ++i) {
         if (taken[i])
