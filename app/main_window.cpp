@@ -1,5 +1,5 @@
 // The main window: start-up, the single-instance rule, the two buttons, the
-// total line, the menu bar and the two dispatch tables.
+// total line, the list's reloads, the menu bar and the two dispatch tables.
 #include "app/main_window.h"
 
 #include <aygshell.h>
@@ -167,6 +167,20 @@ LRESULT OnRefresh(HWND window, WORD, HWND, WORD)
 }
 
 }  // namespace
+
+void ReloadEvents(TotalSource total, ColumnFit columns)
+{
+    if (total == TotalCountedFirst) {
+        TotalEvents = static_cast<int>(CountNotifications());
+        EventPass(Load);
+    } else {
+        TotalEvents = static_cast<int>(EventPass(Load));
+    }
+    if (columns == FitColumns) {
+        FitEventColumns(EventListWindow, EventColumnCount);
+        SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
+    }
+}
 
 const MessageHandler MessageHandlers[9] = {
     { WM_CREATE, OnCreate },

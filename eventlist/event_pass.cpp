@@ -179,20 +179,6 @@ DWORD CountNotifications()
     return n;
 }
 
-void ReloadEvents(TotalSource total, ColumnFit columns)
-{
-    if (total == TotalCountedFirst) {
-        TotalEvents = static_cast<int>(CountNotifications());
-        EventPass(Load);
-    } else {
-        TotalEvents = static_cast<int>(EventPass(Load));
-    }
-    if (columns == FitColumns) {
-        FitEventColumns(EventListWindow, EventColumnCount);
-        SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
-    }
-}
-
 // The log is UTF-8 without a byte-order mark, and "\n" is a single line feed
 // byte: the file is opened in binary and each piece converted here. A piece
 // is converted in slices small enough for a stack buffer, never splitting a
