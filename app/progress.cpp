@@ -24,6 +24,13 @@ void BusyCursor(int on)
     SavedCursor = nullptr;
 }
 
+DWORD StopPass(BusyCursorScope& busy, const PassFailure& failure)
+{
+    busy.End();
+    MessageBoxW(nullptr, failure.text, failure.caption, MB_OK);
+    return 0;
+}
+
 HWND ProgressOpen(HWND owner)
 {
     HRSRC found = FindResourceW(AppInstance, MAKEINTRESOURCEW(IDD_PROGRESS), RT_DIALOG);
