@@ -17,6 +17,8 @@
 #include "bench/bench_listing.h"
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
+#include "tests/support/device_names.h"
+#include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -67,19 +69,11 @@ StoredNotification Entry(size_t i)
     return e;
 }
 
-std::wstring NotifyctlPath()
-{
-    WCHAR self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"notifyctl.exe";
-}
-
 // Starts notifyctl with these arguments on the store; the caller waits.
 HANDLE StartNotifyctl(const std::wstring& store, const std::wstring& arguments)
 {
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store.c_str());
-    std::wstring commandLine = L"\"" + NotifyctlPath() + L"\" " + arguments;
+    SetEnvironmentVariableW(StoreVariable, store.c_str());
+    std::wstring commandLine = L"\"" + BuiltProgramPath(L"notifyctl.exe") + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -87,7 +81,7 @@ HANDLE StartNotifyctl(const std::wstring& store, const std::wstring& arguments)
     PROCESS_INFORMATION process = {};
     const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", nullptr);
+    SetEnvironmentVariableW(StoreVariable, nullptr);
     if (!started)
         return nullptr;
     CloseHandle(process.hThread);

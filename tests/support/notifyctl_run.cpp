@@ -2,17 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/device_names.h"
+#include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
-std::wstring ToolPath()
-{
-    WCHAR self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"notifyctl.exe";
-}
-
 // One argument as the C runtime of the child splits it back: backslashes are
 // literal unless they come before a quotation mark.
 std::wstring Quoted(const std::wstring& argument)
@@ -32,14 +26,15 @@ std::wstring Quoted(const std::wstring& argument)
     return out + L"\"";
 }
 
-// This process's environment with TALLYVANE_STORE pointing at the store.
+// This process's environment with the store variable pointing at the store.
 std::vector<wchar_t> EnvironmentFor(const std::wstring& store)
 {
     std::vector<wchar_t> block;
-    const std::wstring ours = L"TALLYVANE_STORE=" + store;
+    const std::wstring prefix = std::wstring(StoreVariable) + L"=";
+    const std::wstring ours = prefix + store;
     LPWCH strings = GetEnvironmentStringsW();
     for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-        if (_wcsnicmp(entry, L"TALLYVANE_STORE=", 16) != 0)
+        if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) != 0)
             block.insert(block.end(), entry, entry + wcslen(entry) + 1);
     }
     FreeEnvironmentStringsW(strings);
@@ -77,7 +72,7 @@ void WriteInput(const std::wstring& path, const std::string& input)
 HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
              const std::wstring& in, const std::wstring& out, const std::wstring& err, HANDLE* thread)
 {
-    std::wstring commandLine = Quoted(ToolPath());
+    std::wstring commandLine = Quoted(BuiltProgramPath(L"notifyctl.exe"));
     for (const std::wstring& argument : arguments)
         commandLine += L" " + Quoted(argument);
     std::vector<wchar_t> environment = EnvironmentFor(store);

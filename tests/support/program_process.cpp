@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "tests/support/device_names.h"
 
 std::wstring BuiltProgramPath(const wchar_t* name)
 {
@@ -26,13 +27,13 @@ bool StartBuilt(const wchar_t* name, const std::wstring& arguments, const std::w
     mutableLine.push_back(0);
 
     WCHAR previous[MAX_PATH] = {};
-    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store.empty() ? nullptr : store.c_str());
+    const bool hadPrevious = GetEnvironmentVariableW(StoreVariable, previous, MAX_PATH) > 0;
+    SetEnvironmentVariableW(StoreVariable, store.empty() ? nullptr : store.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, folder, &startup, info);
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", hadPrevious ? previous : nullptr);
+    SetEnvironmentVariableW(StoreVariable, hadPrevious ? previous : nullptr);
     return started != FALSE;
 }
 }  // namespace

@@ -1,4 +1,5 @@
-// Runs the real Tallyvane.exe as a process of its own on a test device.
+// Runs the real Tallyvane.exe as a process of its own on a test device, and
+// finds the programs built beside the test or benchmark that runs.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +32,7 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// A program built beside the test programs (Tallyvane.exe, notifyctl.exe...).
+// A program built beside this one (Tallyvane.exe, notifyctl.exe...).
 std::wstring BuiltProgramPath(const wchar_t* name);
 
 // Runs a program built beside the test programs with these arguments (already
