@@ -17,7 +17,6 @@
 #include "bench/bench_listing.h"
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
-#include "tests/support/device_names.h"
 #include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
@@ -69,20 +68,14 @@ StoredNotification Entry(size_t i)
     return e;
 }
 
-// Starts notifyctl with these arguments on the store; the caller waits.
+// Starts notifyctl with these arguments on the store, its output going
+// nowhere; the caller waits.
 HANDLE StartNotifyctl(const std::wstring& store, const std::wstring& arguments)
 {
-    SetEnvironmentVariableW(StoreVariable, store.c_str());
-    std::wstring commandLine = L"\"" + BuiltProgramPath(L"notifyctl.exe") + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup = { sizeof startup };
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = startup.hStdInput = nullptr;
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableW(StoreVariable, nullptr);
-    if (!started)
+    if (!StartBuiltProgram(L"notifyctl.exe", arguments, store, nullptr, &process, &startup))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
