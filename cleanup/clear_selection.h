@@ -31,6 +31,7 @@ void SelectByRules(const HANDLE* handles, DWORD count, const ClearOptions& optio
                    ClearVisitor& visitor);
 
 // Keeps the first of every group of matching entries, in listing order, and
-// takes the rest. cleared holds count flags, all 0 on entry; a taken entry's
-// flag is 1. Candidates are read anew for every anchor.
+// takes the rest. cleared holds count flags: an entry flagged 1 on entry takes
+// no part (Clear passes all 0), and a taken entry's flag becomes 1. Candidates
+// are read anew for every anchor.
 void SelectLaterCopies(const HANDLE* handles, int* cleared, DWORD count, ClearVisitor& visitor);
