@@ -1,5 +1,5 @@
 // The main window: start-up, the single-instance rule, the two buttons, the
-// total line, the menu bar and the two dispatch tables.
+// total line, the list's reloads, the menu bar and the two dispatch tables.
 #include "app/main_window.h"
 
 #include <aygshell.h>
@@ -168,6 +168,20 @@ LRESULT OnRefresh(HWND window, WORD, HWND, WORD)
 
 }  // namespace
 
+void ReloadEvents(TotalSource total, ColumnFit columns)
+{
+    if (total == TotalCountedFirst) {
+        TotalEvents = static_cast<int>(CountNotifications());
+        EventPass(Load);
+    } else {
+        TotalEvents = static_cast<int>(EventPass(Load));
+    }
+    if (columns == FitColumns) {
+        FitEventColumns(EventListWindow, EventColumnCount);
+        SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
+    }
+}
+
 const MessageHandler MessageHandlers[9] = {
     { WM_CREATE, OnCreate },
     { WM_PAINT, OnPaint },
@@ -238,10 +252,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         MoveWindow(window, r.left, r.top, r.right, r.bottom - r.top - 24, FALSE);
 
     CreateSettingsKey();
-    RemoveDuplicates = 0;
-    ReadSettingValue(L"duplicates", &RemoveDuplicates);
-    RemoveScriptEvents = 0;
-    ReadSettingValue(L"script", &RemoveScriptEvents);
+    ReadSettingValues(&RemoveDuplicates, &RemoveScriptEvents);
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);

@@ -1,5 +1,5 @@
 // The main window: start-up, the single-instance rule, the two buttons, the
-// total line, the menu bar and the two dispatch tables.
+// total line, the list's reloads, the menu bar and the two dispatch tables.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +31,21 @@ int TallyvaneMain(HINSTANCE instance, int showCommand);
 int RegisterMainClass(HINSTANCE instance);  // 0 on success, 1 on failure
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+enum TotalSource : int { TotalFromLoad, TotalCountedFirst };
+enum ColumnFit : int { KeepColumns, FitColumns };
+
+// Refills the list and sets TotalEvents; how much of the main window to
+// repaint is the caller's choice. The four reloads differ on purpose:
+// - Clear and Refresh count the database first, so that the total line says
+//   what it holds even when the load then stops short (with no room for the
+//   handles the load's result is 0). Start-up and a single delete take the
+//   count the load made itself: one count instead of two, and after a delete
+//   the total is the count of the reload.
+// - The columns are fitted to their texts when the list is first filled and
+//   when the user asks for Refresh. Clear and a delete only take rows away,
+//   and the columns keep the widths they have.
+void ReloadEvents(TotalSource total, ColumnFit columns);
 
 // Puts the state above and that of app/app_state.h back to their start values
 // (tests only).

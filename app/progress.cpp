@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
+#include "app/dialog_template.h"
 #include "resources/resource.h"
 
 HCURSOR SavedCursor = nullptr;
@@ -24,16 +25,19 @@ void BusyCursor(int on)
     SavedCursor = nullptr;
 }
 
+DWORD StopPass(BusyCursorScope& busy, const PassFailure& failure)
+{
+    busy.End();
+    MessageBoxW(nullptr, failure.text, failure.caption, MB_OK);
+    return 0;
+}
+
+// The template's own style makes the dialog visible and centred at once.
 HWND ProgressOpen(HWND owner)
 {
-    HRSRC found = FindResourceW(AppInstance, MAKEINTRESOURCEW(IDD_PROGRESS), RT_DIALOG);
-    if (!found)
+    const DLGTEMPLATE* dialogTemplate = LoadDialogTemplate(IDD_PROGRESS);
+    if (!dialogTemplate)
         return nullptr;
-    HGLOBAL loaded = LoadResource(AppInstance, found);
-    if (!loaded)
-        return nullptr;
-    // The template's own style makes the dialog visible and centred at once.
-    auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(loaded));
     return CreateDialogIndirectParamW(AppInstance, dialogTemplate, owner, ProgressDialogProc, 0);
 }
 

@@ -35,6 +35,17 @@ private:
     bool on_ = true;
 };
 
+// What a pass says when it stops early: the text and caption of a message box
+// without an owner.
+struct PassFailure {
+    const WCHAR* text;
+    const WCHAR* caption;
+};
+
+// Tells of the failure that stops a pass, with the normal cursor back first.
+// Returns 0, the count of a pass that stopped.
+DWORD StopPass(BusyCursorScope& busy, const PassFailure& failure);
+
 // The progress window of a pass over total notifications, owned by MainWindow
 // and kept in ProgressWindow; its status line reads "Processing %d of %d events...".
 void PassProgressOpen(const WCHAR* title, DWORD total);

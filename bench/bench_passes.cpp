@@ -34,6 +34,7 @@
 #include "platform/notify_store.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -50,26 +51,9 @@ double Now()
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Answers every message box and adds up how long boxes were up.
+// How long message boxes were up, added up as they are answered (see main),
+// and taken off the time of the work that showed them.
 double BoxSeconds = 0;
-double BoxShownAt = 0;
-HWND OpenBox = nullptr;
-
-LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam)
-{
-    HWND window = reinterpret_cast<HWND>(wParam);
-    WCHAR cls[16] = {};
-    if (code == HCBT_ACTIVATE && GetClassNameW(window, cls, 16) && !lstrcmpW(cls, L"#32770") &&
-        GetDlgItem(window, IDOK) && !GetDlgItem(window, IDC_PROGRESS_BAR) && window != OpenBox) {
-        OpenBox = window;
-        BoxShownAt = Now();
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    } else if (code == HCBT_DESTROYWND && window == OpenBox) {
-        BoxSeconds += Now() - BoxShownAt;
-        OpenBox = nullptr;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 std::wstring Text(const wchar_t* format, int a, int b = 0)
 {
@@ -291,7 +275,10 @@ int main(int argc, char** argv)
         }
     }
 
-    HHOOK hook = SetWindowsHookExW(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+    MessageBoxRecorder boxes;   // answers every box with OK
+    double boxShownAt = 0;
+    boxes.onShow = [&](HWND) { boxShownAt = Now(); };
+    boxes.onClose = [&](HWND) { BoxSeconds += Now() - boxShownAt; };
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterMainClass(instance);
 
@@ -350,7 +337,6 @@ int main(int argc, char** argv)
         peaks.emplace_back(n, PeakMemory());
         std::fprintf(stderr, " %.1f s\n", Now() - sizeStart);
     }
-    UnhookWindowsHookEx(hook);
 
     // The floor is microseconds where the passes take tenths of seconds: in
     // seconds it would print as 0.0000 beside its ratio.

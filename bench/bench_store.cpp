@@ -17,6 +17,7 @@
 #include "bench/bench_listing.h"
 #include "notify/notification_record.h"
 #include "platform/notify_store.h"
+#include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -67,28 +68,15 @@ StoredNotification Entry(size_t i)
     return e;
 }
 
-std::wstring NotifyctlPath()
-{
-    WCHAR self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"notifyctl.exe";
-}
-
-// Starts notifyctl with these arguments on the store; the caller waits.
+// Starts notifyctl with these arguments on the store, its output going
+// nowhere; the caller waits.
 HANDLE StartNotifyctl(const std::wstring& store, const std::wstring& arguments)
 {
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store.c_str());
-    std::wstring commandLine = L"\"" + NotifyctlPath() + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = startup.hStdInput = nullptr;
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", nullptr);
-    if (!started)
+    if (!StartBuiltProgram(L"notifyctl.exe", arguments, store, nullptr, &process, &startup))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;

@@ -15,18 +15,13 @@
 
 namespace {
 
-struct Failure {
-    const WCHAR* text;
-    const WCHAR* caption;
-};
-
-constexpr Failure FirstCountFailed = { L"Failed CeGetUserNotificationHandles!", L"Error" };
-constexpr Failure NoNotifications = { L"Number of notifications is zero!", L"Error" };
-constexpr Failure NoHandleMemory = { L"Could not allocate mem for pHandles!", L"Out of Memory" };
-constexpr Failure ListingFailed = { L"Error with CeGetUserNotificationHandles!", L"Error" };
-constexpr Failure SecondCountFailed = { L"Error in getting number of notifications 2!", L"Error" };
-constexpr Failure NoEvents = { L"Number of events is zero!", L"Error" };
-constexpr Failure NoFlagMemory = { L"Could not allocate memory for deletedArray!", L"Error" };
+constexpr PassFailure FirstCountFailed = { L"Failed CeGetUserNotificationHandles!", L"Error" };
+constexpr PassFailure NoNotifications = { L"Number of notifications is zero!", L"Error" };
+constexpr PassFailure NoHandleMemory = { L"Could not allocate mem for pHandles!", L"Out of Memory" };
+constexpr PassFailure ListingFailed = { L"Error with CeGetUserNotificationHandles!", L"Error" };
+constexpr PassFailure SecondCountFailed = { L"Error in getting number of notifications 2!", L"Error" };
+constexpr PassFailure NoEvents = { L"Number of events is zero!", L"Error" };
+constexpr PassFailure NoFlagMemory = { L"Could not allocate memory for deletedArray!", L"Error" };
 
 // Clears each entry the selection takes, showing every step.
 class ClearingVisitor final : public ClearVisitor {
@@ -40,8 +35,8 @@ private:
 };
 
 // Counts and lists the database; the failure to report, or null.
-const Failure* ListHandles(const Failure& countFailed, const Failure& noneFound,
-                           HandleListing& listing)
+const PassFailure* ListHandles(const PassFailure& countFailed, const PassFailure& noneFound,
+                               HandleListing& listing)
 {
     DWORD n = 0;
     if (!CountNotificationHandles(&n))
@@ -55,10 +50,10 @@ const Failure* ListHandles(const Failure& countFailed, const Failure& noneFound,
 }
 
 // The database is listed afresh, so entries the rules cleared take no part.
-const Failure* ClearDuplicates()
+const PassFailure* ClearDuplicates()
 {
     HandleListing listing;
-    if (const Failure* failure = ListHandles(SecondCountFailed, NoEvents, listing))
+    if (const PassFailure* failure = ListHandles(SecondCountFailed, NoEvents, listing))
         return failure;
     // An empty listing gives an empty array, which is no failure.
     std::unique_ptr<int[]> cleared = AllocateArray<int>(listing.got);
@@ -78,20 +73,20 @@ const Failure* ClearDuplicates()
 
 // Both parts; the failure to report, or null. Every array is freed and the
 // list drawn again by the time it returns.
-const Failure* ClearEvents()
+const PassFailure* ClearEvents(const ClearOptions& options)
 {
     HandleListing listing;
-    if (const Failure* failure = ListHandles(FirstCountFailed, NoNotifications, listing))
+    if (const PassFailure* failure = ListHandles(FirstCountFailed, NoNotifications, listing))
         return failure;
 
     PassProgressOpen(L"Clearing specific events", listing.got);
     ListDrawingOff drawingOff(EventListWindow);
     ClearingVisitor clearing(listing.handles.get());
-    SelectByRules(listing.handles.get(), listing.got, clearing);
+    SelectByRules(listing.handles.get(), listing.got, options, clearing);
     listing.handles.reset();
     PassProgressClose();
 
-    if (RemoveDuplicates != 1)
+    if (options.removeDuplicates != 1)
         return nullptr;
     return ClearDuplicates();
 }
@@ -101,9 +96,6 @@ const Failure* ClearEvents()
 void CleanupPass()
 {
     BusyCursorScope busy;
-    const Failure* failure = ClearEvents();
-    // The normal cursor is back before any message.
-    busy.End();
-    if (failure)
-        MessageBoxW(nullptr, failure->text, failure->caption, MB_OK);
+    if (const PassFailure* failure = ClearEvents({ RemoveDuplicates, RemoveScriptEvents }))
+        StopPass(busy, *failure);
 }

@@ -5,32 +5,30 @@
 
 #include <cwchar>
 
-#include "settings/settings_store.h"
-
 namespace {
 
 constexpr LONG AnyEvent = -2;   // no NOTIFICATION_EVENT_* code
 
 struct ClearRule {
     const WCHAR* application;
-    size_t prefixLength;    // 0: the whole name must be equal
-    LONG eventType;         // AnyEvent, or the one event code the rule takes
-    const DWORD* option;    // null, or the option that must be exactly 1
+    size_t prefixLength;          // 0: the whole name must be equal
+    LONG eventType;               // AnyEvent, or the one event code the rule takes
+    DWORD ClearOptions::*option;  // null, or the option that must be exactly 1
 };
 
 const ClearRule ClearRules[] = {
     { L"connmgr.exe", 0, AnyEvent, nullptr },
     { L"SSTimeChange", 0, AnyEvent, nullptr },
     { L"IA_Caller_ID.exe", 0, NOTIFICATION_EVENT_RESTORE_END, nullptr },
-    { L"SCRIPT:0x", 9, AnyEvent, &RemoveScriptEvents },
+    { L"SCRIPT:0x", 9, AnyEvent, &ClearOptions::removeScriptEvents },
 };
 
 // The entries that system components register anew at every boot, and the
-// missed-call script alarms when RemoveScriptEvents is exactly 1.
-bool TakenByRules(const NotificationRecord& record)
+// missed-call script alarms when that option is exactly 1.
+bool TakenByRules(const NotificationRecord& record, const ClearOptions& options)
 {
     for (const ClearRule& rule : ClearRules) {
-        if (rule.option && *rule.option != 1)
+        if (rule.option && options.*rule.option != 1)
             continue;
         const bool named =
             rule.prefixLength == 0
@@ -62,12 +60,14 @@ bool SameNotification(const NotificationRecord& anchor, const NotificationRecord
 
 }  // namespace
 
-void SelectByRules(const HANDLE* handles, DWORD count, ClearVisitor& visitor)
+void SelectByRules(const HANDLE* handles, DWORD count, const ClearOptions& options,
+                   ClearVisitor& visitor)
 {
     NotificationRecord candidate;
     for (DWORD i = 0; i < count; ++i) {
         visitor.Step(i + 1, count);
-        if (ReadNotificationRecord(handles[i], &candidate) == ReadOk && TakenByRules(candidate))
+        if (ReadNotificationRecord(handles[i], &candidate) == ReadOk &&
+            TakenByRules(candidate, options))
             visitor.Take(i);
     }
 }

@@ -18,11 +18,20 @@ protected:
     ~ClearVisitor() = default;
 };
 
+// The two options that steer a Clear, each on only when exactly 1: the
+// program passes its settings, notifyctl pileups the values of its own run.
+struct ClearOptions {
+    DWORD removeDuplicates;     // after the rules, take every later copy
+    DWORD removeScriptEvents;   // the rules take the missed-call script alarms too
+};
+
 // Reads every handle once and takes those the rules hold for. An entry that
 // cannot be read is skipped.
-void SelectByRules(const HANDLE* handles, DWORD count, ClearVisitor& visitor);
+void SelectByRules(const HANDLE* handles, DWORD count, const ClearOptions& options,
+                   ClearVisitor& visitor);
 
 // Keeps the first of every group of matching entries, in listing order, and
-// takes the rest. cleared holds count flags, all 0 on entry; a taken entry's
-// flag is 1. Candidates are read anew for every anchor.
+// takes the rest. cleared holds count flags: an entry flagged 1 on entry takes
+// no part (Clear passes all 0), and a taken entry's flag becomes 1. Candidates
+// are read anew for every anchor.
 void SelectLaterCopies(const HANDLE* handles, int* cleared, DWORD count, ClearVisitor& visitor);

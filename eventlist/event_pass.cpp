@@ -23,13 +23,11 @@ namespace {
 
 constexpr int FormatCapacity = 300;     // the long date, the warning and the log's number lines
 
-// Tells of the failure that stops a pass, with the normal cursor back first.
-DWORD Stop(BusyCursorScope& busy, const WCHAR* text, const WCHAR* caption = L"Error")
-{
-    busy.End();
-    MessageBoxW(nullptr, text, caption, MB_OK);
-    return 0;
-}
+// What stops a pass, or the count alone, before any notification is read.
+constexpr PassFailure CountFailed = { L"Error in getting number of notifications 1!", L"Error" };
+constexpr PassFailure NoNotifications = { L"Number of notifications is zero!", L"Error" };
+constexpr PassFailure NoHandleMemory = { L"Could not allocate mem for pHandles!", L"Out of Memory" };
+constexpr PassFailure OnlyCountFailed = { L"Failed to count user notification handles!", L"Error" };
 
 void WarnOfLongPass(DWORD n)
 {
@@ -148,15 +146,15 @@ DWORD EventPass(int mode)
 
     DWORD n = 0;
     if (!CountNotificationHandles(&n))
-        return Stop(busy, L"Error in getting number of notifications 1!");
+        return StopPass(busy, CountFailed);
     if (n == 0)
-        return Stop(busy, L"Number of notifications is zero!");
+        return StopPass(busy, NoNotifications);
     if (n >= 300)   // this many notifications take a while to load
         WarnOfLongPass(n);
     // A listing that fails or comes up short still covers what it delivered.
     HandleListing listing = ListNotificationHandles(n);
     if (!listing.handles)
-        return Stop(busy, L"Could not allocate mem for pHandles!", L"Out of Memory");
+        return StopPass(busy, NoHandleMemory);
 
     PassProgressOpen(pass.title, listing.got);
     ListDrawingOff drawingOff(EventListWindow);
@@ -175,22 +173,8 @@ DWORD CountNotifications()
     BusyCursorScope busy;
     DWORD n = 0;
     if (!CountNotificationHandles(&n))
-        return Stop(busy, L"Failed to count user notification handles!");
+        return StopPass(busy, OnlyCountFailed);
     return n;
-}
-
-void ReloadEvents(TotalSource total, ColumnFit columns)
-{
-    if (total == TotalCountedFirst) {
-        TotalEvents = static_cast<int>(CountNotifications());
-        EventPass(Load);
-    } else {
-        TotalEvents = static_cast<int>(EventPass(Load));
-    }
-    if (columns == FitColumns) {
-        FitEventColumns(EventListWindow, EventColumnCount);
-        SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
-    }
 }
 
 // The log is UTF-8 without a byte-order mark, and "\n" is a single line feed

@@ -4,10 +4,9 @@
 #include <commctrl.h>
 #include <notify.h>
 
-#include "app/app_state.h"
+#include "app/main_window.h"
 #include "base/unique_handles.h"
 #include "eventlist/event_list.h"
-#include "eventlist/event_pass.h"
 #include "resources/resource.h"
 
 POINT TapPoint = {};

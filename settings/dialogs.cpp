@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "app/app_state.h"
+#include "app/dialog_template.h"
 #include "base/unique_handles.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
@@ -71,14 +72,8 @@ void InitShellDialog(HWND dialog)
 
 LRESULT RunDialog(HWND owner, int templateId, DLGPROC procedure)
 {
-    HRSRC found = FindResourceW(AppInstance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-    if (!found)
-        return 0;
-    HGLOBAL loaded = LoadResource(AppInstance, found);
-    if (!loaded)
-        return 0;
-    auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(loaded));
-    DialogBoxIndirectParamW(AppInstance, dialogTemplate, owner, procedure, 0);
+    if (const DLGTEMPLATE* dialogTemplate = LoadDialogTemplate(templateId))
+        DialogBoxIndirectParamW(AppInstance, dialogTemplate, owner, procedure, 0);
     return 0;
 }
 

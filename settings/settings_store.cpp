@@ -49,6 +49,14 @@ void ReadSettingValue(const WCHAR* name, DWORD* option)
         *option = value;
 }
 
+void ReadSettingValues(DWORD* duplicates, DWORD* script)
+{
+    *duplicates = 0;
+    ReadSettingValue(L"duplicates", duplicates);
+    *script = 0;
+    ReadSettingValue(L"script", script);
+}
+
 // The key is only opened: a key that has gone is not made again here.
 void WriteSettingValue(const WCHAR* name, DWORD value)
 {

@@ -11,6 +11,9 @@ extern const WCHAR SettingsKeyPath[];   // "Mossgrove\Tallyvane"
 
 void CreateSettingsKey();
 void ReadSettingValue(const WCHAR* name, DWORD* option);
+// Both options as the program reads them at its start: each 0 unless its
+// value can be read.
+void ReadSettingValues(DWORD* duplicates, DWORD* script);
 void WriteSettingValue(const WCHAR* name, DWORD value);
 
 void ResetSettingsForTests();

@@ -10,27 +10,27 @@
 #include "settings/settings_store.h"
 
 namespace {
-// The listing positions a selection walk takes; its steps show nothing here.
-class TakenPositions final : public ClearVisitor {
+// Flags each entry a selection walk takes; its steps show nothing here.
+class FlagTaken final : public ClearVisitor {
 public:
+    explicit FlagTaken(std::vector<int>& taken) : taken_(taken) {}
     void Step(DWORD, DWORD) override {}
-    void Take(DWORD index) override { taken.push_back(index); }
+    void Take(DWORD index) override { taken_[index] = 1; }
 
-    std::vector<DWORD> taken;
+private:
+    std::vector<int>& taken_;
 };
 
 // The two options as the program holds them after its start (read from the
 // device's registry; the key is only opened, never made here), then as the
 // command line overrides them.
-bool ReadClearOptions(const std::vector<GivenOption>& options, std::wstring* error)
+bool ReadClearOptions(const std::vector<GivenOption>& given, ClearOptions* options,
+                      std::wstring* error)
 {
-    RemoveDuplicates = 0;
-    ReadSettingValue(L"duplicates", &RemoveDuplicates);
-    RemoveScriptEvents = 0;
-    ReadSettingValue(L"script", &RemoveScriptEvents);
-    for (const GivenOption& option : options) {
-        DWORD* target = option.name == L"--duplicates" ? &RemoveDuplicates
-                        : option.name == L"--script"   ? &RemoveScriptEvents
+    ReadSettingValues(&options->removeDuplicates, &options->removeScriptEvents);
+    for (const GivenOption& option : given) {
+        DWORD* target = option.name == L"--duplicates" ? &options->removeDuplicates
+                        : option.name == L"--script"   ? &options->removeScriptEvents
                                                        : nullptr;
         if (!target)
             continue;
@@ -46,36 +46,22 @@ bool ReadClearOptions(const std::vector<GivenOption>& options, std::wstring* err
     return true;
 }
 
-// Clear's two walks, without clearing anything. Clear lists the store afresh
-// for its duplicate walk, once the rule walk's entries are gone: this listing
-// without them is what that second listing holds.
-std::vector<bool> SelectPileups(const std::vector<StoredNotification>& entries)
+// Clear's two walks, without clearing anything: a flag of 1 for each entry
+// taken. Clear lists the store afresh for its duplicate walk, once the rule
+// walk's entries are gone; flagged, they take no part in it here either.
+std::vector<int> SelectPileups(const std::vector<StoredNotification>& entries,
+                               const ClearOptions& options)
 {
     std::vector<HANDLE> handles;
     for (const StoredNotification& entry : entries)
         handles.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(entry.handle)));
-    std::vector<bool> taken(handles.size(), false);
-    TakenPositions byRules;
-    SelectByRules(handles.data(), static_cast<DWORD>(handles.size()), byRules);
-    for (DWORD i : byRules.taken)
-        taken[i] = true;
+    const DWORD count = static_cast<DWORD>(handles.size());
+    std::vector<int> taken(count, 0);
+    FlagTaken flagging(taken);
+    SelectByRules(handles.data(), count, options, flagging);
     // On only when exactly 1, as for the program.
-    if (RemoveDuplicates != 1)
-        return taken;
-
-    std::vector<HANDLE> left;
-    std::vector<size_t> positions;
-    for (size_t i = 0; i < handles.size(); ++i) {
-        if (!taken[i]) {
-            left.push_back(handles[i]);
-            positions.push_back(i);
-        }
-    }
-    std::vector<int> cleared(left.size(), 0);
-    TakenPositions laterCopies;
-    SelectLaterCopies(left.data(), cleared.data(), static_cast<DWORD>(left.size()), laterCopies);
-    for (DWORD k : laterCopies.taken)
-        taken[positions[k]] = true;
+    if (options.removeDuplicates == 1)
+        SelectLaterCopies(handles.data(), taken.data(), count, flagging);
     return taken;
 }
 }  // namespace
@@ -100,13 +86,14 @@ int PileupsCommand(const Words& words)
     }
     if (json && clear)
         return UsageError(L"--json and --clear exclude each other");
-    if (!ReadClearOptions(options, &error))
+    ClearOptions clearOptions;
+    if (!ReadClearOptions(options, &clearOptions, &error))
         return UsageError(error);
 
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");
-    const std::vector<bool> taken = SelectPileups(store.entries);
+    const std::vector<int> taken = SelectPileups(store.entries, clearOptions);
     std::vector<StoredNotification> pileups;
     for (size_t i = 0; i < taken.size(); ++i) {
         if (taken[i])

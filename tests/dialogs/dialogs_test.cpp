@@ -374,7 +374,7 @@ void CALLBACK TapFirstItem(HWND, UINT, UINT_PTR id, DWORD)
     if (!GetMenuItemRect(nullptr, OpenDropDown, 0, &item))
         return;
     KillTimer(nullptr, id);
-    TapAt(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 });
+    EXPECT_TRUE(TapAt(POINT{ (item.left + item.right) / 2, (item.top + item.bottom) / 2 }));
 }
 
 TEST_F(DialogsTest, OptionsThenSettingsOnTheMenuBarOpensTheDialogAboveTheBar)
@@ -394,7 +394,7 @@ TEST_F(DialogsTest, OptionsThenSettingsOnTheMenuBarOpensTheDialogAboveTheBar)
         Press(dialog, IDC_REMOVE_DUPLICATES);
         Press(dialog, IDOK);
     });
-    TapAt(POINT{ (options.left + options.right) / 2, (options.top + options.bottom) / 2 });
+    EXPECT_TRUE(TapAt(POINT{ (options.left + options.right) / 2, (options.top + options.bottom) / 2 }));
     PumpUntil([&] { return driver.Ran(); });
     KillTimer(nullptr, chooser);
     EXPECT_TRUE(sawSettings);

@@ -4,12 +4,11 @@
 
 #include "base/unique_handles.h"
 #include "platform/notify_store.h"
+#include "tests/support/device_names.h"
 #include "tests/support/test_device.h"
 
 namespace {
 
-const WCHAR SettingsKey[] = L"Mossgrove\\Tallyvane";
-const WCHAR StoreVariable[] = L"TALLYVANE_STORE";
 constexpr size_t TextCapacity = 80;
 
 UniqueKey OpenSettingsKey(REGSAM access)

@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "settings/settings_store.h"
+#include "tests/support/device_names.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_device.h"
 
@@ -148,11 +149,12 @@ TEST_F(SettingsStoreTest, AnotherProcessSeesWhatIsWrittenAndIsSeen)
     CreateSettingsKey();
     WriteSettingValue(L"duplicates", 1);
     WriteSettingValue(L"script", 0);
-    const std::string listed = RunReg(L"query HKCR\\Mossgrove\\Tallyvane");
+    const std::wstring key = std::wstring(L"HKCR\\") + SettingsKey;
+    const std::string listed = RunReg(L"query " + key);
     EXPECT_NE(listed.find("duplicates    REG_DWORD    0x1"), std::string::npos) << listed;
     EXPECT_NE(listed.find("script    REG_DWORD    0x0"), std::string::npos) << listed;
 
-    RunReg(L"add HKCR\\Mossgrove\\Tallyvane /v script /t REG_DWORD /d 1 /f");
+    RunReg(L"add " + key + L" /v script /t REG_DWORD /d 1 /f");
     DWORD script = 0;
     ReadSettingValue(L"script", &script);
     EXPECT_EQ(script, 1u);

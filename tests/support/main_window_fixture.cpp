@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <sstream>
+
 #include "app/main_window.h"
 #include "eventlist/event_list.h"
 
@@ -55,4 +57,27 @@ std::vector<std::vector<std::wstring>> MainWindowTest::ListRows() const
         rows.push_back(cells);
     }
     return rows;
+}
+
+::testing::AssertionResult BoxesAre(const MessageBoxRecorder& recorder,
+                                    const std::vector<ExpectedBox>& expected)
+{
+    const auto& shown = recorder.Boxes();
+    bool same = shown.size() == expected.size();
+    for (size_t i = 0; same && i < shown.size(); ++i) {
+        same = shown[i].text == expected[i].text && shown[i].caption == expected[i].caption &&
+               shown[i].owner == expected[i].owner;
+    }
+    if (same)
+        return ::testing::AssertionSuccess();
+    std::ostringstream out;
+    const auto list = [&out](const char* heading, const auto& boxes) {
+        out << heading;
+        for (const auto& box : boxes)
+            out << "  \"" << Narrow(box.text) << "\" / \"" << Narrow(box.caption) << "\" owner "
+                << box.owner << "\n";
+    };
+    list("boxes shown:\n", shown);
+    list("boxes expected:\n", expected);
+    return ::testing::AssertionFailure() << out.str();
 }

@@ -1,7 +1,5 @@
 #include "tests/support/message_boxes.h"
 
-#include <sstream>
-
 #include "app/progress.h"
 
 namespace {
@@ -23,6 +21,20 @@ std::wstring WindowText(HWND window)
     return buffer;
 }
 
+// Whether a top-level window is a message box (as opposed to a dialog of the
+// program's own).
+bool IsMessageBox(HWND window)
+{
+    WCHAR cls[16] = {};
+    GetClassNameW(window, cls, ARRAYSIZE(cls));
+    if (lstrcmpW(cls, L"#32770") != 0)
+        return false;
+    // The program's own dialogs run a procedure of this module; a message
+    // box runs the system's.
+    auto proc = reinterpret_cast<const void*>(GetWindowLongPtrW(window, DWLP_DLGPROC));
+    return proc != nullptr && !IsInModule(proc, GetModuleHandleW(nullptr));
+}
+
 }  // namespace
 
 // The longest non-icon static text of a message box is its message.
@@ -41,18 +53,6 @@ std::wstring MessageBoxText(HWND box)
             best = text;
     }
     return best;
-}
-
-bool IsMessageBox(HWND window)
-{
-    WCHAR cls[16] = {};
-    GetClassNameW(window, cls, ARRAYSIZE(cls));
-    if (lstrcmpW(cls, L"#32770") != 0)
-        return false;
-    // The program's own dialogs run a procedure of this module; a message
-    // box runs the system's.
-    auto proc = reinterpret_cast<const void*>(GetWindowLongPtrW(window, DWLP_DLGPROC));
-    return proc != nullptr && !IsInModule(proc, GetModuleHandleW(nullptr));
 }
 
 MessageBoxRecorder::MessageBoxRecorder()
@@ -76,8 +76,12 @@ void MessageBoxRecorder::AnswerNext(std::initializer_list<int> buttons)
 
 LRESULT CALLBACK MessageBoxRecorder::CbtProc(int code, WPARAM wParam, LPARAM lParam)
 {
+    HWND window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE && ActiveRecorder)
-        ActiveRecorder->OnActivate(reinterpret_cast<HWND>(wParam));
+        ActiveRecorder->OnActivate(window);
+    else if (code == HCBT_DESTROYWND && ActiveRecorder && ActiveRecorder->onClose &&
+             IsMessageBox(window))
+        ActiveRecorder->onClose(window);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -120,27 +124,4 @@ std::string Narrow(const std::wstring& text)
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
                         nullptr, nullptr);
     return out;
-}
-
-::testing::AssertionResult BoxesAre(const MessageBoxRecorder& recorder,
-                                    const std::vector<ExpectedBox>& expected)
-{
-    const auto& shown = recorder.Boxes();
-    bool same = shown.size() == expected.size();
-    for (size_t i = 0; same && i < shown.size(); ++i) {
-        same = shown[i].text == expected[i].text && shown[i].caption == expected[i].caption &&
-               shown[i].owner == expected[i].owner;
-    }
-    if (same)
-        return ::testing::AssertionSuccess();
-    std::ostringstream out;
-    out << "boxes shown:\n";
-    for (const auto& box : shown)
-        out << "  \"" << Narrow(box.text) << "\" / \"" << Narrow(box.caption) << "\" owner "
-            << box.owner << "\n";
-    out << "boxes expected:\n";
-    for (const auto& box : expected)
-        out << "  \"" << Narrow(box.text) << "\" / \"" << Narrow(box.caption) << "\" owner "
-            << box.owner << "\n";
-    return ::testing::AssertionFailure() << out.str();
 }

@@ -1,5 +1,6 @@
 // Records every message box the code under test shows on this thread (text,
 // caption, owner, the cursor at that moment) and presses a scripted button.
+// The benchmarks answer their boxes with it too: it needs no GoogleTest.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +9,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 // The message of a message box, in this process or another: its longest
 // static text that is not the icon.
@@ -21,12 +20,6 @@ struct ShownBox {
     HWND owner = nullptr;
     HCURSOR cursor = nullptr;   // GetCursor() when the box came up
     bool progressOpen = false;  // a progress dialog of the program was open then
-};
-
-struct ExpectedBox {
-    std::wstring text;
-    std::wstring caption;
-    HWND owner = nullptr;
 };
 
 class MessageBoxRecorder {
@@ -41,8 +34,10 @@ public:
     // ...except the next ones, answered in this order.
     void AnswerNext(std::initializer_list<int> buttons);
 
-    // Called when a box comes up, before it is answered (for extra checks).
+    // Called when a box comes up, before it is answered (for extra checks),
+    // and when it is destroyed.
     std::function<void(HWND box)> onShow;
+    std::function<void(HWND box)> onClose;
 
     const std::vector<ShownBox>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
@@ -57,13 +52,5 @@ private:
     std::vector<ShownBox> boxes_;
     std::vector<HWND> seen_;
 };
-
-// Whether a top-level window is a message box (as opposed to a dialog of the
-// program's own).
-bool IsMessageBox(HWND window);
-
-// Compares the boxes shown with those expected, in order; prints both lists.
-::testing::AssertionResult BoxesAre(const MessageBoxRecorder& recorder,
-                                    const std::vector<ExpectedBox>& expected);
 
 std::string Narrow(const std::wstring& text);

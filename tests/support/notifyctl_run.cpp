@@ -2,17 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
-std::wstring ToolPath()
-{
-    WCHAR self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"notifyctl.exe";
-}
-
 // One argument as the C runtime of the child splits it back: backslashes are
 // literal unless they come before a quotation mark.
 std::wstring Quoted(const std::wstring& argument)
@@ -30,23 +23,6 @@ std::wstring Quoted(const std::wstring& argument)
     }
     out.append(backslashes * 2, L'\\');
     return out + L"\"";
-}
-
-// This process's environment with TALLYVANE_STORE pointing at the store.
-std::vector<wchar_t> EnvironmentFor(const std::wstring& store)
-{
-    std::vector<wchar_t> block;
-    const std::wstring ours = L"TALLYVANE_STORE=" + store;
-    LPWCH strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-        if (_wcsnicmp(entry, L"TALLYVANE_STORE=", 16) != 0)
-            block.insert(block.end(), entry, entry + wcslen(entry) + 1);
-    }
-    FreeEnvironmentStringsW(strings);
-    block.insert(block.end(), ours.begin(), ours.end());
-    block.push_back(0);
-    block.push_back(0);
-    return block;
 }
 
 std::wstring TemporaryFile(const wchar_t* prefix)
@@ -77,11 +53,9 @@ void WriteInput(const std::wstring& path, const std::string& input)
 HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
              const std::wstring& in, const std::wstring& out, const std::wstring& err, HANDLE* thread)
 {
-    std::wstring commandLine = Quoted(ToolPath());
+    std::wstring line;
     for (const std::wstring& argument : arguments)
-        commandLine += L" " + Quoted(argument);
-    std::vector<wchar_t> environment = EnvironmentFor(store);
-
+        line += (line.empty() ? L"" : L" ") + Quoted(argument);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -89,9 +63,7 @@ HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& argumen
     startup.hStdOutput = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                                        environment.data(), nullptr, &startup, &process);
+    const bool started = StartBuiltProgram(L"notifyctl.exe", line, store, nullptr, &process, &startup);
     CloseHandle(startup.hStdInput);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);

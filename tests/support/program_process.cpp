@@ -1,8 +1,8 @@
 #include "tests/support/program_process.h"
 
-#include <vector>
-
 #include "app/main_window.h"
+#include "tests/support/device_names.h"
+#include "tests/support/test_device.h"
 
 std::wstring BuiltProgramPath(const wchar_t* name)
 {
@@ -13,27 +13,40 @@ std::wstring BuiltProgramPath(const wchar_t* name)
     return path + name;
 }
 
-namespace {
-// Starts a program built beside the test programs, giving it TALLYVANE_STORE
-// (none when empty): the child inherits the store's location through the
-// environment.
-bool StartBuilt(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
-                const wchar_t* folder, PROCESS_INFORMATION* info)
+bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
+                       const wchar_t* folder, PROCESS_INFORMATION* info, const STARTUPINFOW* handles)
 {
     const std::wstring exe = BuiltProgramPath(name);
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(0);
 
-    WCHAR previous[MAX_PATH] = {};
-    const bool hadPrevious = GetEnvironmentVariableW(L"TALLYVANE_STORE", previous, MAX_PATH) > 0;
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", store.empty() ? nullptr : store.c_str());
+    // The child inherits the store's location through the environment.
+    const DWORD size = GetEnvironmentVariableW(StoreVariable, nullptr, 0);
+    std::wstring previous(size, L'\0');
+    const bool hadPrevious = size > 0 && GetEnvironmentVariableW(StoreVariable, &previous[0], size) > 0;
+    SetEnvironmentVariableW(StoreVariable, store.empty() ? nullptr : store.c_str());
     STARTUPINFOW startup = {};
+    if (handles)
+        startup = *handles;
     startup.cb = sizeof startup;
-    const BOOL started = CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, folder, &startup, info);
-    SetEnvironmentVariableW(L"TALLYVANE_STORE", hadPrevious ? previous : nullptr);
+    const BOOL started = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr,
+                                        handles != nullptr, handles ? CREATE_NO_WINDOW : 0, nullptr,
+                                        folder, &startup, info);
+    SetEnvironmentVariableW(StoreVariable, hadPrevious ? previous.c_str() : nullptr);
     return started != FALSE;
+}
+
+namespace {
+// Ends the process if it still runs, and closes its handles.
+void EndProcess(const PROCESS_INFORMATION& info)
+{
+    if (!info.hProcess)
+        return;
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
 }
 }  // namespace
 
@@ -44,24 +57,12 @@ ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
 
 ProgramProcess::~ProgramProcess()
 {
-    if (info_.hProcess) {
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(info_.hProcess, 99);
-            WaitForSingleObject(info_.hProcess, 5000);
-        }
-        CloseHandle(info_.hProcess);
-        CloseHandle(info_.hThread);
-    }
+    EndProcess(info_);
 }
 
 bool ProgramProcess::Start()
 {
-    return StartBuilt(L"Tallyvane.exe", L"", store_, folder_.c_str(), &info_);
-}
-
-bool ProgramProcess::HasEnded() const
-{
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+    return StartBuiltProgram(L"Tallyvane.exe", L"", store_, folder_.c_str(), &info_);
 }
 
 HWND ProgramProcess::WaitForWindow(DWORD milliseconds)
@@ -91,11 +92,7 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
                                                QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0)
             break;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        PumpMessages();
     }
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
@@ -105,16 +102,11 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
 DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD milliseconds)
 {
     PROCESS_INFORMATION info = {};
-    if (!StartBuilt(name, arguments, L"", nullptr, &info))
+    if (!StartBuiltProgram(name, arguments, L"", nullptr, &info))
         return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0)
         GetExitCodeProcess(info.hProcess, &code);
-    } else {
-        TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    EndProcess(info);
     return code;
 }

@@ -1,4 +1,5 @@
-// Runs the real Tallyvane.exe as a process of its own on a test device.
+// Runs the real Tallyvane.exe as a process of its own on a test device, and
+// finds the programs built beside the test or benchmark that runs.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +24,6 @@ public:
     DWORD WaitForExit(DWORD milliseconds);
     DWORD Id() const { return info_.dwProcessId; }
     HANDLE Handle() const { return info_.hProcess; }
-    bool HasEnded() const;
 
 private:
     std::wstring store_;
@@ -31,10 +31,18 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// A program built beside the test programs (Tallyvane.exe, notifyctl.exe...).
+// A program built beside this one (Tallyvane.exe, notifyctl.exe...).
 std::wstring BuiltProgramPath(const wchar_t* name);
 
-// Runs a program built beside the test programs with these arguments (already
+// Starts a program built beside this one with these arguments (already quoted
+// as needed) in a folder (null: this process's), TALLYVANE_STORE naming the
+// store for the child alone (none when empty). Given standard handles
+// (STARTF_USESTDHANDLES), the child inherits them and gets no console window.
+bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
+                       const wchar_t* folder, PROCESS_INFORMATION* info,
+                       const STARTUPINFOW* handles = nullptr);
+
+// Runs a program built beside this one with these arguments (already
 // quoted as needed) in the device's own settings (no TALLYVANE_STORE) and
 // waits for it. Returns its exit code, or STILL_ACTIVE when it did not end in
 // time (it is then ended).
