@@ -2,9 +2,6 @@
 
 #include <cwchar>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_file.h"
-#include "platform/notify_store_names.h"
 
 namespace {
 int HelpCommand(const Words& words);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notify_store_format.h"
+#include "platform/store/notify_store.h"
 
 enum ExitCode : int {
     ExitOk = 0,

@@ -3,10 +3,6 @@
 
 #include <cwchar>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_names.h"
-#include "platform/notify_store_text.h"
-
 namespace {
 std::wstring Wide(const std::string& ascii)
 {

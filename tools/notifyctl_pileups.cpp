@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "cleanup/clear_selection.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -53,7 +53,7 @@ std::vector<bool> SelectPileups(const std::vector<StoredNotification>& entries)
 {
     std::vector<HANDLE> handles;
     for (const StoredNotification& entry : entries)
-        handles.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(entry.handle)));
+        handles.push_back(HandleFromNumber(entry.handle));
     std::vector<bool> taken(handles.size(), false);
     TakenPositions byRules;
     SelectByRules(handles.data(), static_cast<DWORD>(handles.size()), byRules);

@@ -2,16 +2,11 @@
 #include "tools/notifyctl.h"
 
 #include <algorithm>
-#include <cstdint>
-
-#include "platform/notify_store.h"
-#include "platform/notify_store_file.h"
-#include "platform/notify_store_text.h"
 
 namespace {
 int ClearAll()
 {
-    if (!NotifyStoreAddEntries({}, true, nullptr))
+    if (!NotifyStoreClearAll())
         return StoreFault(L"cannot clear the store");
     WriteOut(L"cleared all entries\n");
     return ExitOk;
@@ -118,7 +113,7 @@ int ClearHandles(const std::vector<DWORD>& handles)
 {
     std::vector<HANDLE> entries;
     for (DWORD handle : handles)
-        entries.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
+        entries.push_back(HandleFromNumber(handle));
     std::vector<HANDLE> absent;
     if (NotifyStoreClearEntries(entries, &absent)) {
         WriteOut(L"cleared " + Entries(entries.size()) + L"\n");
@@ -128,8 +123,7 @@ int ClearHandles(const std::vector<DWORD>& handles)
         return StoreFault(L"cannot clear the entries");
     std::wstring missing;
     for (HANDLE handle : absent)
-        missing += (missing.empty() ? L"" : L", ") +
-                   std::to_wstring(static_cast<DWORD>(reinterpret_cast<uintptr_t>(handle)));
+        missing += (missing.empty() ? L"" : L", ") + std::to_wstring(HandleNumber(handle));
     return InputError(L"no entry with handle " + missing + L"; nothing was cleared");
 }
 
@@ -139,10 +133,10 @@ int ExportCommand(const Words& words)
     int exitCode;
     if (!OneFileArgument(L"export", words, &file, &exitCode))
         return exitCode;
-    StoreContents store;
-    if (!NotifyStoreSnapshot(&store))
+    std::string text;
+    size_t entries;
+    if (!NotifyStoreText(&text, &entries))
         return StoreFault(L"cannot read the store");
-    const std::string text = FormatStore(store);
     if (file == L"-") {
         WriteOut(LenientFromUtf8(text));
         return ExitOk;
@@ -152,7 +146,7 @@ int ExportCommand(const Words& words)
         return FileFault(error);
     if (!ReplaceWholeFile(file, text, &error, Temporary::NewTemporary))
         return FileFault(file + L": " + error);
-    WriteOut(L"exported " + Entries(store.entries.size()) + L" to " + file + L"\n");
+    WriteOut(L"exported " + Entries(entries) + L" to " + file + L"\n");
     return ExitOk;
 }
 

@@ -9,7 +9,8 @@
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "eventlist/tap_hold.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "settings/settings_store.h"
 
 namespace {

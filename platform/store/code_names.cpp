@@ -1,8 +1,10 @@
-#include "platform/notify_store_names.h"
+// Names for the trigger kinds, system events and action flags, as the store
+// file and notifyctl write them ("restore-end", "dialog|sound"). Reading
+// accepts the names in any letter case, with '_' for '-', with or without the
+// constants' prefixes (NOTIFICATION_EVENT_RESTORE_END), or plain numbers.
+#include "platform/store/store_private.h"
 
 #include <cstdio>
-
-#include "platform/notify.h"
 
 namespace {
 struct NamedValue {

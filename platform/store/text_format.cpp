@@ -1,10 +1,9 @@
-#include "platform/notify_store_format.h"
+// The store's text file, written and read back: the format is described in
+// docs/store-format.md. Nothing here knows about locks, caches or the calls.
+#include "platform/store/store_private.h"
 
 #include <cstdio>
 #include <unordered_map>
-
-#include "platform/notify_store_names.h"
-#include "platform/notify_store_text.h"
 
 namespace {
 constexpr char Magic[] = "tallyvane-notifications";
@@ -72,16 +71,7 @@ void AppendTextField(std::string* out, const char* name, const StoredText& text)
 }
 }  // namespace
 
-std::string StoreFileHead(DWORD nextHandle)
-{
-    std::string out = Magic;
-    out += " " + std::to_string(FormatVersion) + "\n";
-    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
-    out += "next-handle " + std::to_string(nextHandle) + "\n\n";
-    return out;
-}
-
-std::string FormatEntry(const StoredNotification& e)
+std::string EntryText(const StoredNotification& e)
 {
     std::string out = "entry " + std::to_string(e.handle) + "\n";
     AppendField(&out, "status", std::to_string(e.status));
@@ -103,12 +93,20 @@ std::string FormatEntry(const StoredNotification& e)
     return out + "end\n\n";
 }
 
-std::string FormatStore(const StoreContents& contents)
+std::string StoreText(DWORD nextHandle, const std::vector<std::string_view>& entryTexts)
 {
-    std::string out = StoreFileHead(contents.nextHandle);
-    for (const StoredNotification& entry : contents.entries)
-        out += FormatEntry(entry);
-    return out + StoreFileTail;
+    std::string out = Magic;
+    out += " " + std::to_string(FormatVersion) + "\n";
+    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
+    out += "next-handle " + std::to_string(nextHandle) + "\n\n";
+    constexpr char Tail[] = "end-of-store\n";
+    size_t size = out.size() + sizeof Tail;
+    for (std::string_view text : entryTexts)
+        size += text.size();
+    out.reserve(size);
+    for (std::string_view text : entryTexts)
+        out += text;
+    return out + Tail;
 }
 
 namespace {
@@ -146,20 +144,12 @@ private:
     unsigned number_ = 0;
 };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
+// Without the blanks (spaces and tabs) at either end.
 std::string Trimmed(const std::string& line)
 {
-    size_t start = 0;
-    size_t stop = line.size();
-    while (start < stop && IsBlank(line[start]))
-        ++start;
-    while (stop > start && IsBlank(line[stop - 1]))
-        --stop;
-    return line.substr(start, stop - start);
+    const size_t start = line.find_first_not_of(" \t");
+    return start == std::string::npos ? std::string()
+                                      : line.substr(start, line.find_last_not_of(" \t") + 1 - start);
 }
 
 // A token from the file for an error message: short, and readable whatever
@@ -336,15 +326,17 @@ public:
         if (!ReadHeader())
             return false;
         while (NextSignificant()) {
-            if (inEntry_ ? !EntryLine() : !TopLine())
+            if (key_ == "end-of-store" && value_.empty()) {
+                if (NextSignificant())
+                    return FailHere(L"text after 'end-of-store'");
+                contents->nextHandle = nextHandle_;
+                contents->entries = std::move(entries_);
+                return true;
+            }
+            if (!ReadEntry())
                 return false;
-            if (finished_)
-                return Trailer(contents);
         }
-        if (inEntry_)
-            return Fail(lines_.Number(), L"the file ends inside entry " +
-                                             std::to_wstring(entry_.handle) + L" (truncated)");
-        return Fail(lines_.Number(), L"the file ends without 'end-of-store' (truncated)");
+        return FailHere(L"the file ends without 'end-of-store' (truncated)");
     }
 
 private:
@@ -353,6 +345,7 @@ private:
         *error_ = L"line " + std::to_wstring(line) + L": " + what;
         return false;
     }
+    bool FailHere(const std::wstring& what) { return Fail(lines_.Number(), what); }
 
     // The next line that is neither blank nor a comment, split into its key
     // and the value after the first space.
@@ -388,47 +381,45 @@ private:
             return Fail(1, L"format version " + std::to_wstring(version) +
                                L" is not supported (this program reads version 1)");
         if (!NextSignificant() || key_ != "next-handle")
-            return Fail(lines_.Number(), L"expected 'next-handle' after the first line");
+            return FailHere(L"expected 'next-handle' after the first line");
         if (!ParseNumber(value_, &nextHandle_) || nextHandle_ == 0)
-            return Fail(lines_.Number(), L"bad next-handle " + Shown(value_));
+            return FailHere(L"bad next-handle " + Shown(value_));
         return true;
     }
 
-    bool TopLine()
+    // One block, from "entry N" to its "end".
+    bool ReadEntry()
     {
-        if (key_ == "end-of-store" && value_.empty()) {
-            finished_ = true;
-            return true;
-        }
         if (key_ != "entry")
-            return Fail(lines_.Number(), L"expected 'entry' or 'end-of-store', found " + Shown(key_));
+            return FailHere(L"expected 'entry' or 'end-of-store', found " + Shown(key_));
         DWORD handle;
         if (!ParseNumber(value_, &handle))
-            return Fail(lines_.Number(), L"bad handle " + Shown(value_));
+            return FailHere(L"bad handle " + Shown(value_));
         if (handle == 0)
-            return Fail(lines_.Number(), L"handle 0 is not allowed");
+            return FailHere(L"handle 0 is not allowed");
         if (handle >= nextHandle_)
-            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
-                                             L" is not below next-handle " +
-                                             std::to_wstring(nextHandle_));
+            return FailHere(L"handle " + std::to_wstring(handle) + L" is not below next-handle " +
+                            std::to_wstring(nextHandle_));
         const auto first = firstLine_.find(handle);
         if (first != firstLine_.end())
-            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
-                                             L" appears twice (first at line " +
-                                             std::to_wstring(first->second) + L")");
+            return FailHere(L"handle " + std::to_wstring(handle) + L" appears twice (first at line " +
+                            std::to_wstring(first->second) + L")");
         firstLine_.emplace(handle, lines_.Number());
         entry_ = StoredNotification();
         entry_.handle = handle;
         for (unsigned& line : seenAt_)
             line = 0;
-        inEntry_ = true;
-        return true;
+        while (NextSignificant()) {
+            if (key_ == "end" && value_.empty())
+                return EndEntry();
+            if (!FieldLine())
+                return false;
+        }
+        return FailHere(L"the file ends inside entry " + std::to_wstring(handle) + L" (truncated)");
     }
 
-    bool EntryLine()
+    bool FieldLine()
     {
-        if (key_ == "end" && value_.empty())
-            return EndEntry();
         const FieldName* field = nullptr;
         for (const FieldName& candidate : Fields) {
             if (key_ == candidate.name)
@@ -436,17 +427,16 @@ private:
         }
         if (!field) {
             if (key_ == "entry" || key_ == "end-of-store")
-                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
-                                                 L" has no 'end' line");
-            return Fail(lines_.Number(), L"unknown field " + Shown(key_));
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no 'end' line");
+            return FailHere(L"unknown field " + Shown(key_));
         }
         if (seenAt_[field->id])
-            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"' given twice (first at line " +
-                                             std::to_wstring(seenAt_[field->id]) + L")");
+            return FailHere(L"field '" + Wide(field->name) + L"' given twice (first at line " +
+                            std::to_wstring(seenAt_[field->id]) + L")");
         seenAt_[field->id] = lines_.Number();
         std::wstring fault;
         if (!ApplyField(field->id, value_, &entry_, &fault))
-            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"': " + fault);
+            return FailHere(L"field '" + Wide(field->name) + L"': " + fault);
         return true;
     }
 
@@ -459,23 +449,13 @@ private:
                                 (field.part == Part::User && entry_.hasUser);
             const unsigned seen = seenAt_[field.id];
             if (wanted && !seen)
-                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
-                                                 L" has no '" + Wide(field.name) + L"'");
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no '" +
+                                Wide(field.name) + L"'");
             if (!wanted && seen)
                 return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
                                       (field.part == Part::Trigger ? L"trigger none" : L"user none"));
         }
         entries_.push_back(entry_);
-        inEntry_ = false;
-        return true;
-    }
-
-    bool Trailer(StoreContents* contents)
-    {
-        if (NextSignificant())
-            return Fail(lines_.Number(), L"text after 'end-of-store'");
-        contents->nextHandle = nextHandle_;
-        contents->entries = std::move(entries_);
         return true;
     }
 
@@ -484,8 +464,6 @@ private:
     std::string key_;
     std::string value_;
     DWORD nextHandle_ = 1;
-    bool inEntry_ = false;
-    bool finished_ = false;
     StoredNotification entry_;
     unsigned seenAt_[FieldCount] = {};
     std::unordered_map<DWORD, unsigned> firstLine_;
