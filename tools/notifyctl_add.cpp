@@ -69,6 +69,25 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
     return time->wDay == t.wDay;   // the round trip also fills in the day of the week
 }
 
+// A code name as the store file writes it, from what a person may type: the
+// SDK's constants too (NOTIFICATION_EVENT_TZ_CHANGE, PUN_DIALOG|PUN_SOUND),
+// in any letter case. The store itself reads only its own names.
+std::string CodeName(const std::wstring& typed, const std::string& prefix)
+{
+    std::string name;
+    for (char c : Ascii(typed))
+        name += c == '_' ? '-' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string out;
+    for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = name.find('|', start);
+        std::string part = name.substr(start, bar - start);
+        if (part.size() > prefix.size() && part.compare(0, prefix.size(), prefix) == 0)
+            part.erase(0, prefix.size());
+        out += (start == 0 ? "" : "|") + part;
+    }
+    return out;
+}
+
 bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* error)
 {
     const wchar_t* const triggerOptions[] = { L"--app", L"--no-app", L"--args", L"--type",
@@ -94,12 +113,12 @@ bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* err
         e->arguments = *args;
     e->type = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
     if (const std::wstring* type = o.Value(L"--type");
-        type && !ParseTriggerType(Ascii(*type), &e->type)) {
+        type && !ParseTriggerType(CodeName(*type, "cnt-"), &e->type)) {
         *error = L"--type: unknown kind '" + *type + L"'";
         return false;
     }
     if (const std::wstring* event = o.Value(L"--event");
-        event && !ParseEvent(Ascii(*event), &e->event)) {
+        event && !ParseEvent(CodeName(*event, "notification-event-"), &e->event)) {
         *error = L"--event: unknown event '" + *event + L"'";
         return false;
     }
@@ -126,7 +145,7 @@ bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* er
     if (!e->hasUser)
         return true;
     if (const std::wstring* given = o.Value(L"--flags");
-        given && !ParseActionFlags(Ascii(*given), &e->actionFlags)) {
+        given && !ParseActionFlags(CodeName(*given, "pun-"), &e->actionFlags)) {
         *error = L"--flags: not flags '" + *given + L"'";
         return false;
     }

@@ -107,9 +107,8 @@ bool ParseNumber(const std::string& text, DWORD* value);
 // The file's names of the trigger kinds ("event", "time", "period",
 // "classictime"), the system events ("time-change", "restore-end", ...) and the
 // action flags ("dialog|sound", "0" for none). A code without a name is
-// written as its number (flags as one 0x number). Reading takes the names in
-// any letter case, with '_' for '-', with or without the constants' prefixes
-// (NOTIFICATION_EVENT_RESTORE_END), or numbers.
+// written as its number (flags as one 0x number); reading takes exactly these
+// names, or numbers.
 std::string TriggerTypeText(DWORD type);
 bool ParseTriggerType(const std::string& text, DWORD* type);
 std::string EventText(DWORD event);

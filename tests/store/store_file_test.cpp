@@ -161,6 +161,7 @@ TEST(StoreFile, DamageMakesEveryCallFailAndNamesFileLineAndFault)
         { Header(5) + "entry 2\n  status -1\n", "line 4: field 'status': bad value '-1'" },
         { Header(5) + "entry 2\n  status 4294967296\n", "line 4: field 'status': bad value" },
         { Header(5) + "entry 2\n  trigger sometimes\n", "line 4: field 'trigger': bad value 'sometimes'" },
+        { Header(5) + "entry 2\n  trigger event\n  event RESTORE_END\n", "line 5: field 'event': bad value 'RESTORE_END'" },
         { Header(5) + "entry 2\n  user dialog|blink\n", "line 4: field 'user': bad value" },
         { Header(5) + "entry 2\n  user 0\n  title \"a\\qb\"\n", "line 5: field 'title': bad escape '\\q'" },
         { Header(5) + "entry 2\n  user 0\n  title \"a\\u00\"\n", "line 5: field 'title': bad escape: \\u needs" },
