@@ -177,6 +177,18 @@ bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
     return true;
 }
 
+int ReadOptionsOnly(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
+                    std::vector<GivenOption>* options)
+{
+    Words rest;
+    std::wstring error;
+    if (!ReadOptions(words, specs, options, &rest, &error))
+        return UsageError(error);
+    if (!rest.empty())
+        return UsageError(stray + (L" '" + rest.front() + L"'"));
+    return ExitOk;
+}
+
 std::string Ascii(const std::wstring& text)
 {
     std::string out;

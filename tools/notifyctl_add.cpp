@@ -195,15 +195,13 @@ int Register(const StoredNotification& entry, DWORD copies)
 int AddCommand(const Words& words)
 {
     std::vector<GivenOption> given;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, AddOptions, &given, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"add takes options only, not '" + rest.front() + L"'");
+    if (const int refused =
+            ReadOptionsOnly(words, AddOptions, L"add takes options only, not", &given))
+        return refused;
     const GivenOptions options(given);
     StoredNotification entry;
     DWORD copies = 1;
+    std::wstring error;
     if (!ReadTrigger(options, &entry, &error) || !ReadUserPart(options, &entry, &error) ||
         !ReadNumbers(options, &entry, &copies, &error))
         return UsageError(error);

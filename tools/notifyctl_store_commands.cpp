@@ -71,14 +71,13 @@ bool ReadStandardInput(std::string* bytes)
     }
 }
 
-bool OneFileArgument(const wchar_t* command, const Words& words, std::wstring* file, int* exitCode)
+// ExitOk with the file, or the code of the usage error it reported.
+int OneFileArgument(const wchar_t* command, const Words& words, std::wstring* file)
 {
-    if (words.size() != 1 || words[0].empty()) {
-        *exitCode = UsageError(std::wstring(command) + L" needs one FILE (or - )");
-        return false;
-    }
+    if (words.size() != 1 || words[0].empty())
+        return UsageError(std::wstring(command) + L" needs one FILE (or - )");
     *file = words[0];
-    return true;
+    return ExitOk;
 }
 }  // namespace
 
@@ -130,9 +129,8 @@ int ClearHandles(const std::vector<DWORD>& handles)
 int ExportCommand(const Words& words)
 {
     std::wstring file;
-    int exitCode;
-    if (!OneFileArgument(L"export", words, &file, &exitCode))
-        return exitCode;
+    if (const int refused = OneFileArgument(L"export", words, &file))
+        return refused;
     std::string text;
     size_t entries;
     if (!NotifyStoreText(&text, &entries))
@@ -153,9 +151,8 @@ int ExportCommand(const Words& words)
 int ImportCommand(const Words& words)
 {
     std::wstring file;
-    int exitCode;
-    if (!OneFileArgument(L"import", words, &file, &exitCode))
-        return exitCode;
+    if (const int refused = OneFileArgument(L"import", words, &file))
+        return refused;
     std::string bytes;
     std::wstring error;
     if (file == L"-") {
@@ -182,12 +179,9 @@ int ImportCommand(const Words& words)
 int SoftResetCommand(const Words& words)
 {
     std::vector<GivenOption> options;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, { { L"--times", true } }, &options, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"soft-reset takes no argument '" + rest.front() + L"'");
+    if (const int refused =
+            ReadOptionsOnly(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
+        return refused;
     DWORD times = 1;
     constexpr DWORD MostResets = 1000;
     if (!options.empty() &&
