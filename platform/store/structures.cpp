@@ -12,48 +12,58 @@ DWORD Aligned(DWORD offset)
     return (offset + 3) & ~3u;
 }
 
+DWORD TextBytes(const StoredText& text)
+{
+    return text ? Aligned(static_cast<DWORD>((text->size() + 1) * sizeof(WCHAR))) : 0;
+}
+
 template <typename T>
 T* AsOffset(DWORD offset)
 {
     return reinterpret_cast<T*>(static_cast<uintptr_t>(offset));
 }
 
-// Lays out one entry's block: each piece DWORD aligned at the end, and each
-// pointer field holding the offset of what it points to.
+// The fields of the parts that are not texts; each caller points the texts.
+void FillParts(const StoredNotification& e, CE_NOTIFICATION_TRIGGER* trigger,
+               CE_USER_NOTIFICATION* user)
+{
+    trigger->dwSize = sizeof *trigger;
+    trigger->dwType = e.type;
+    trigger->dwEvent = e.event;
+    trigger->stStartTime = e.start;
+    trigger->stEndTime = e.end;
+    user->ActionFlags = e.actionFlags;
+    user->nMaxSound = e.maxSound;
+}
+
 class Packer {
 public:
     explicit Packer(PackedNotification* packed) : packed_(packed) {}
 
-    DWORD Reserve(DWORD size)
-    {
-        const DWORD at = static_cast<DWORD>(packed_->bytes.size());
-        packed_->bytes.resize(at + Aligned(size));
-        return at;
-    }
-
-    template <typename T>
-    void Put(DWORD at, const T& part) { std::memcpy(packed_->bytes.data() + at, &part, sizeof part); }
-
-    // Makes the pointer field at fieldAt point to the offset `to`.
-    template <typename T>
-    void Point(T** field, DWORD fieldAt, DWORD to)
-    {
-        *field = AsOffset<T>(to);
-        packed_->pointerAt[packed_->pointerCount++] = fieldAt;
-    }
-
-    // Copies the text to the end, for the field at fieldAt to point to.
-    void Text(WCHAR** field, DWORD fieldAt, const StoredText& text)
+    // Puts the text at the end and records the pointer field at fieldAt.
+    WCHAR* Text(const StoredText& text, DWORD fieldAt)
     {
         if (!text)
-            return;
-        const DWORD at = Reserve(static_cast<DWORD>((text->size() + 1) * sizeof(WCHAR)));
+            return nullptr;
+        const DWORD at = end_;
         std::memcpy(packed_->bytes.data() + at, text->c_str(), (text->size() + 1) * sizeof(WCHAR));
-        Point(field, fieldAt, at);
+        end_ += TextBytes(text);
+        Pointer(fieldAt);
+        return AsOffset<WCHAR>(at);
+    }
+
+    void Pointer(DWORD fieldAt) { packed_->pointerAt[packed_->pointerCount++] = fieldAt; }
+
+    DWORD Reserve(DWORD size)
+    {
+        const DWORD at = end_;
+        end_ += Aligned(size);
+        return at;
     }
 
 private:
     PackedNotification* packed_;
+    DWORD end_ = 0;
 };
 
 StoredText TextOf(const WCHAR* text)
@@ -69,33 +79,46 @@ WCHAR* Pointer(StoredText& text)
 
 PackedNotification PackNotification(const StoredNotification& e)
 {
-    NotificationParts parts(e);
-    CE_NOTIFICATION_TRIGGER* trigger = parts.Trigger();
-    CE_USER_NOTIFICATION* user = parts.User();
+    DWORD size = sizeof(CE_NOTIFICATION_INFO_HEADER);
+    if (e.hasTrigger)
+        size += Aligned(sizeof(CE_NOTIFICATION_TRIGGER)) + TextBytes(e.application) +
+                TextBytes(e.arguments);
+    if (e.hasUser)
+        size += Aligned(sizeof(CE_USER_NOTIFICATION)) + TextBytes(e.title) + TextBytes(e.text) +
+                TextBytes(e.sound);
+
     PackedNotification packed;
+    packed.bytes.assign(size, 0);
     Packer packer(&packed);
+
     CE_NOTIFICATION_INFO_HEADER header = { HandleFromNumber(e.handle), e.status, nullptr, nullptr };
+    CE_NOTIFICATION_TRIGGER trigger = {};
+    CE_USER_NOTIFICATION user = {};
+    FillParts(e, &trigger, &user);
     const DWORD headerAt = packer.Reserve(sizeof header);
-    const DWORD triggerAt = trigger ? packer.Reserve(sizeof *trigger) : 0;
-    const DWORD userAt = user ? packer.Reserve(sizeof *user) : 0;
-    if (trigger) {
-        packer.Text(&trigger->lpszApplication,
-                    triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszApplication), e.application);
-        packer.Text(&trigger->lpszArguments,
-                    triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszArguments), e.arguments);
-        packer.Put(triggerAt, *trigger);
-        packer.Point(&header.pcent, headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pcent), triggerAt);
+    const DWORD triggerAt = e.hasTrigger ? packer.Reserve(sizeof trigger) : 0;
+    const DWORD userAt = e.hasUser ? packer.Reserve(sizeof user) : 0;
+
+    if (e.hasTrigger) {
+        trigger.lpszApplication = packer.Text(
+            e.application, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszApplication));
+        trigger.lpszArguments = packer.Text(
+            e.arguments, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszArguments));
+        std::memcpy(packed.bytes.data() + triggerAt, &trigger, sizeof trigger);
+        header.pcent = AsOffset<CE_NOTIFICATION_TRIGGER>(triggerAt);
+        packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pcent));
     }
-    if (user) {
-        packer.Text(&user->pwszDialogTitle,
-                    userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogTitle), e.title);
-        packer.Text(&user->pwszDialogText,
-                    userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogText), e.text);
-        packer.Text(&user->pwszSound, userAt + offsetof(CE_USER_NOTIFICATION, pwszSound), e.sound);
-        packer.Put(userAt, *user);
-        packer.Point(&header.pceun, headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pceun), userAt);
+    if (e.hasUser) {
+        user.pwszDialogTitle =
+            packer.Text(e.title, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogTitle));
+        user.pwszDialogText =
+            packer.Text(e.text, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogText));
+        user.pwszSound = packer.Text(e.sound, userAt + offsetof(CE_USER_NOTIFICATION, pwszSound));
+        std::memcpy(packed.bytes.data() + userAt, &user, sizeof user);
+        header.pceun = AsOffset<CE_USER_NOTIFICATION>(userAt);
+        packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pceun));
     }
-    packer.Put(headerAt, header);
+    std::memcpy(packed.bytes.data() + headerAt, &header, sizeof header);
     return packed;
 }
 
@@ -136,16 +159,10 @@ StoredNotification EntryFromParts(const CE_NOTIFICATION_TRIGGER* trigger,
 
 NotificationParts::NotificationParts(StoredNotification entry) : entry_(std::move(entry))
 {
-    trigger_.dwSize = sizeof trigger_;
-    trigger_.dwType = entry_.type;
-    trigger_.dwEvent = entry_.event;
+    FillParts(entry_, &trigger_, &user_);
     trigger_.lpszApplication = Pointer(entry_.application);
     trigger_.lpszArguments = Pointer(entry_.arguments);
-    trigger_.stStartTime = entry_.start;
-    trigger_.stEndTime = entry_.end;
-    user_.ActionFlags = entry_.actionFlags;
     user_.pwszDialogTitle = Pointer(entry_.title);
     user_.pwszDialogText = Pointer(entry_.text);
     user_.pwszSound = Pointer(entry_.sound);
-    user_.nMaxSound = entry_.maxSound;
 }

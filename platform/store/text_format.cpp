@@ -106,7 +106,8 @@ std::string StoreText(DWORD nextHandle, const std::vector<std::string_view>& ent
     out.reserve(size);
     for (std::string_view text : entryTexts)
         out += text;
-    return out + Tail;
+    out += Tail;
+    return out;
 }
 
 namespace {
