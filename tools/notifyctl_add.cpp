@@ -69,6 +69,13 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
     return time->wDay == t.wDay;   // the round trip also fills in the day of the week
 }
 
+// Refuses an option: the usage error to report.
+bool BadOption(std::wstring* error, const std::wstring& what)
+{
+    *error = what;
+    return false;
+}
+
 // A code name as the store file writes it, from what a person may type: the
 // SDK's constants too (NOTIFICATION_EVENT_TZ_CHANGE, PUN_DIALOG|PUN_SOUND),
 // in any letter case. The store itself reads only its own names.
@@ -94,17 +101,13 @@ bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* err
                                               L"--event", L"--start", L"--end" };
     if (o.Has(L"--no-trigger")) {
         for (const wchar_t* name : triggerOptions) {
-            if (o.Has(name)) {
-                *error = std::wstring(L"--no-trigger cannot go with ") + name;
-                return false;
-            }
+            if (o.Has(name))
+                return BadOption(error, std::wstring(L"--no-trigger cannot go with ") + name);
         }
         return true;
     }
-    if (o.Has(L"--app") && o.Has(L"--no-app")) {
-        *error = L"--app and --no-app exclude each other";
-        return false;
-    }
+    if (o.Has(L"--app") && o.Has(L"--no-app"))
+        return BadOption(error, L"--app and --no-app exclude each other");
     e->hasTrigger = true;
     const std::wstring* app = o.Value(L"--app");
     if (!o.Has(L"--no-app"))
@@ -113,27 +116,20 @@ bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* err
         e->arguments = *args;
     e->type = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
     if (const std::wstring* type = o.Value(L"--type");
-        type && !ParseTriggerType(CodeName(*type, "cnt-"), &e->type)) {
-        *error = L"--type: unknown kind '" + *type + L"'";
-        return false;
-    }
+        type && !ParseTriggerType(CodeName(*type, "cnt-"), &e->type))
+        return BadOption(error, L"--type: unknown kind '" + *type + L"'");
     if (const std::wstring* event = o.Value(L"--event");
-        event && !ParseEvent(CodeName(*event, "notification-event-"), &e->event)) {
-        *error = L"--event: unknown event '" + *event + L"'";
-        return false;
-    }
+        event && !ParseEvent(CodeName(*event, "notification-event-"), &e->event))
+        return BadOption(error, L"--event: unknown event '" + *event + L"'");
     const std::wstring now = L"now";
     const std::wstring* start = o.Value(L"--start");
-    if (!ParseTime(start ? *start : now, &e->start)) {
-        *error = L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'";
-        return false;
-    }
+    if (!ParseTime(start ? *start : now, &e->start))
+        return BadOption(error,
+                         L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'");
     e->end = e->start;
     const std::wstring* end = o.Value(L"--end");
-    if (end && !ParseTime(*end, &e->end)) {
-        *error = L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'";
-        return false;
-    }
+    if (end && !ParseTime(*end, &e->end))
+        return BadOption(error, L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'");
     return true;
 }
 
@@ -145,10 +141,8 @@ bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* er
     if (!e->hasUser)
         return true;
     if (const std::wstring* given = o.Value(L"--flags");
-        given && !ParseActionFlags(CodeName(*given, "pun-"), &e->actionFlags)) {
-        *error = L"--flags: not flags '" + *given + L"'";
-        return false;
-    }
+        given && !ParseActionFlags(CodeName(*given, "pun-"), &e->actionFlags))
+        return BadOption(error, L"--flags: not flags '" + *given + L"'");
     if (o.Has(L"--dialog"))
         e->actionFlags |= PUN_DIALOG;
     if (const std::wstring* title = o.Value(L"--title"))
@@ -162,16 +156,12 @@ bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* er
 
 bool ReadNumbers(const GivenOptions& o, StoredNotification* e, DWORD* copies, std::wstring* error)
 {
-    if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &e->status)) {
-        *error = L"--status: not a number '" + *status + L"'";
-        return false;
-    }
+    if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &e->status))
+        return BadOption(error, L"--status: not a number '" + *status + L"'");
     if (const std::wstring* given = o.Value(L"--copies")) {
-        if (!ParseWideNumber(*given, copies) || *copies == 0 || *copies > MostCopies) {
-            *error = L"--copies: a number from 1 to " + std::to_wstring(MostCopies) + L", not '" +
-                     *given + L"'";
-            return false;
-        }
+        if (!ParseWideNumber(*given, copies) || *copies == 0 || *copies > MostCopies)
+            return BadOption(error, L"--copies: a number from 1 to " +
+                                        std::to_wstring(MostCopies) + L", not '" + *given + L"'");
     }
     return true;
 }

@@ -170,12 +170,17 @@ std::wstring Wide(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
+// A value's fault, for the caller to put after the field's name.
+bool Fault(std::wstring* fault, const std::wstring& what)
+{
+    *fault = what;
+    return false;
+}
+
 bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstring* fault)
 {
-    if (*pos >= v.size()) {
-        *fault = L"a backslash ends the text";
-        return false;
-    }
+    if (*pos >= v.size())
+        return Fault(fault, L"a backslash ends the text");
     const char c = v[(*pos)++];
     switch (c) {
     case '\\': out->push_back(L'\\'); return true;
@@ -186,21 +191,16 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
     case 'u': {
         const std::string digits = v.substr(*pos, 4);
         DWORD value;
-        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value)) {
-            *fault = L"bad escape: \\u needs four hexadecimal digits";
-            return false;
-        }
+        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value))
+            return Fault(fault, L"bad escape: \\u needs four hexadecimal digits");
         *pos += 4;
-        if (value == 0) {
-            *fault = L"\\u0000 is not allowed in a text";
-            return false;
-        }
+        if (value == 0)
+            return Fault(fault, L"\\u0000 is not allowed in a text");
         out->push_back(static_cast<wchar_t>(value));
         return true;
     }
     default:
-        *fault = L"bad escape " + Shown(std::string("\\") + c);
-        return false;
+        return Fault(fault, L"bad escape " + Shown(std::string("\\") + c));
     }
 }
 
@@ -218,10 +218,8 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
         text->reset();
         return true;
     }
-    if (v.empty() || v[0] != '"') {
-        *fault = L"a text is null or in double quotes";
-        return false;
-    }
+    if (v.empty() || v[0] != '"')
+        return Fault(fault, L"a text is null or in double quotes");
     std::wstring out;
     size_t pos = 1;
     while (true) {
@@ -229,32 +227,24 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
         while (stop < v.size() && !EndsPlainRun(v[stop]))
             ++stop;
         std::wstring plain;
-        if (!FromUtf8(v.data() + pos, stop - pos, &plain)) {
-            *fault = L"bad UTF-8 in the text";
-            return false;
-        }
+        if (!FromUtf8(v.data() + pos, stop - pos, &plain))
+            return Fault(fault, L"bad UTF-8 in the text");
         out += plain;
         pos = stop;
-        if (pos >= v.size()) {
-            *fault = L"the text has no closing quote";
-            return false;
-        }
+        if (pos >= v.size())
+            return Fault(fault, L"the text has no closing quote");
         if (v[pos] == '"') {
             ++pos;
             break;
         }
-        if (v[pos] != '\\') {
-            *fault = L"a control character in a text must be written as an escape";
-            return false;
-        }
+        if (v[pos] != '\\')
+            return Fault(fault, L"a control character in a text must be written as an escape");
         ++pos;
         if (!ParseEscape(v, &pos, &out, fault))
             return false;
     }
-    if (pos != v.size()) {
-        *fault = L"text after the closing quote";
-        return false;
-    }
+    if (pos != v.size())
+        return Fault(fault, L"text after the closing quote");
     *text = std::move(out);
     return true;
 }
