@@ -31,7 +31,7 @@
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "notify/notification_record.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/message_boxes.h"

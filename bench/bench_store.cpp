@@ -16,7 +16,8 @@
 
 #include "bench/bench_listing.h"
 #include "notify/notification_record.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
@@ -91,7 +92,7 @@ struct Sighting {
 // notifyctl clears `watched` while this process keeps reading it.
 bool WatchAClear(const std::wstring& store, HANDLE watched, Sighting* sighting)
 {
-    const std::wstring arguments = L"clear " + std::to_wstring(reinterpret_cast<UINT_PTR>(watched));
+    const std::wstring arguments = L"clear " + std::to_wstring(HandleNumber(watched));
     const double start = Now();
     HANDLE process = StartNotifyctl(store, arguments);
     if (!process)

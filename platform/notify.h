@@ -1,6 +1,6 @@
 // The handheld's user-notification database: the published structures,
 // constants and calls. On a device these come from the SDK; on the desktop
-// they are served by the store in notify_store.cpp.
+// they are served by the store in platform/store/ (calls.cpp).
 #pragma once
 
 #include <windows.h>

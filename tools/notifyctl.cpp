@@ -2,9 +2,6 @@
 
 #include <cwchar>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_file.h"
-#include "platform/notify_store_names.h"
 
 namespace {
 int HelpCommand(const Words& words);
@@ -178,6 +175,18 @@ bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
         options->push_back(option);
     }
     return true;
+}
+
+int ReadOptionsOnly(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
+                    std::vector<GivenOption>* options)
+{
+    Words rest;
+    std::wstring error;
+    if (!ReadOptions(words, specs, options, &rest, &error))
+        return UsageError(error);
+    if (!rest.empty())
+        return UsageError(stray + (L" '" + rest.front() + L"'"));
+    return ExitOk;
 }
 
 std::string Ascii(const std::wstring& text)

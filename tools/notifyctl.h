@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notify_store_format.h"
+#include "platform/store/notify_store.h"
 
 enum ExitCode : int {
     ExitOk = 0,
@@ -62,6 +62,10 @@ struct GivenOption {
 // missing value, or an option given twice.
 bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
                  std::vector<GivenOption>* options, Words* rest, std::wstring* error);
+// The same for a command that takes options alone. Returns ExitOk, or the
+// code of the usage error it reported (another word is named after `stray`).
+int ReadOptionsOnly(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
+                    std::vector<GivenOption>* options);
 
 // A number in decimal or 0x hexadecimal.
 bool ParseWideNumber(const std::wstring& text, DWORD* value);

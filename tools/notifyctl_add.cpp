@@ -4,9 +4,6 @@
 
 #include <cwchar>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_names.h"
-
 namespace {
 constexpr DWORD MostCopies = 10000;
 
@@ -72,134 +69,114 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
     return time->wDay == t.wDay;   // the round trip also fills in the day of the week
 }
 
-struct Request {
-    bool hasTrigger = true;
-    CE_NOTIFICATION_TRIGGER trigger = {};
-    std::wstring application = L"\\Windows\\clock.exe";
-    bool nullApplication = false;
-    std::wstring arguments;
-    bool nullArguments = true;
-    bool hasUser = false;
-    CE_USER_NOTIFICATION user = {};
-    StoredText title, text, sound;
-    DWORD status = 0;
-    DWORD copies = 1;
-};
+// Refuses an option: the usage error to report.
+bool BadOption(std::wstring* error, const std::wstring& what)
+{
+    *error = what;
+    return false;
+}
 
-bool ReadTrigger(const GivenOptions& o, Request* r, std::wstring* error)
+// A code name as the store file writes it, from what a person may type: the
+// SDK's constants too (NOTIFICATION_EVENT_TZ_CHANGE, PUN_DIALOG|PUN_SOUND),
+// in any letter case. The store itself reads only its own names.
+std::string CodeName(const std::wstring& typed, const std::string& prefix)
+{
+    std::string name;
+    for (char c : Ascii(typed))
+        name += c == '_' ? '-' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string out;
+    for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = name.find('|', start);
+        std::string part = name.substr(start, bar - start);
+        if (part.size() > prefix.size() && part.compare(0, prefix.size(), prefix) == 0)
+            part.erase(0, prefix.size());
+        out += (start == 0 ? "" : "|") + part;
+    }
+    return out;
+}
+
+bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* error)
 {
     const wchar_t* const triggerOptions[] = { L"--app", L"--no-app", L"--args", L"--type",
                                               L"--event", L"--start", L"--end" };
     if (o.Has(L"--no-trigger")) {
         for (const wchar_t* name : triggerOptions) {
-            if (o.Has(name)) {
-                *error = std::wstring(L"--no-trigger cannot go with ") + name;
-                return false;
-            }
+            if (o.Has(name))
+                return BadOption(error, std::wstring(L"--no-trigger cannot go with ") + name);
         }
-        r->hasTrigger = false;
         return true;
     }
-    if (o.Has(L"--app") && o.Has(L"--no-app")) {
-        *error = L"--app and --no-app exclude each other";
-        return false;
-    }
-    if (const std::wstring* app = o.Value(L"--app"))
-        r->application = *app;
-    r->nullApplication = o.Has(L"--no-app");
-    if (const std::wstring* args = o.Value(L"--args")) {
-        r->arguments = *args;
-        r->nullArguments = false;
-    }
-    CE_NOTIFICATION_TRIGGER& t = r->trigger;
-    t.dwSize = sizeof t;
-    t.dwType = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
-    if (const std::wstring* type = o.Value(L"--type"); type && !ParseTriggerType(Ascii(*type), &t.dwType)) {
-        *error = L"--type: unknown kind '" + *type + L"'";
-        return false;
-    }
-    if (const std::wstring* event = o.Value(L"--event"); event && !ParseEvent(Ascii(*event), &t.dwEvent)) {
-        *error = L"--event: unknown event '" + *event + L"'";
-        return false;
-    }
+    if (o.Has(L"--app") && o.Has(L"--no-app"))
+        return BadOption(error, L"--app and --no-app exclude each other");
+    e->hasTrigger = true;
+    const std::wstring* app = o.Value(L"--app");
+    if (!o.Has(L"--no-app"))
+        e->application = app ? *app : L"\\Windows\\clock.exe";
+    if (const std::wstring* args = o.Value(L"--args"))
+        e->arguments = *args;
+    e->type = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
+    if (const std::wstring* type = o.Value(L"--type");
+        type && !ParseTriggerType(CodeName(*type, "cnt-"), &e->type))
+        return BadOption(error, L"--type: unknown kind '" + *type + L"'");
+    if (const std::wstring* event = o.Value(L"--event");
+        event && !ParseEvent(CodeName(*event, "notification-event-"), &e->event))
+        return BadOption(error, L"--event: unknown event '" + *event + L"'");
     const std::wstring now = L"now";
     const std::wstring* start = o.Value(L"--start");
-    if (!ParseTime(start ? *start : now, &t.stStartTime)) {
-        *error = L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'";
-        return false;
-    }
-    t.stEndTime = t.stStartTime;
+    if (!ParseTime(start ? *start : now, &e->start))
+        return BadOption(error,
+                         L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'");
+    e->end = e->start;
     const std::wstring* end = o.Value(L"--end");
-    if (end && !ParseTime(*end, &t.stEndTime)) {
-        *error = L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'";
-        return false;
-    }
+    if (end && !ParseTime(*end, &e->end))
+        return BadOption(error, L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'");
     return true;
 }
 
-bool ReadUserPart(const GivenOptions& o, Request* r, std::wstring* error)
+bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* error)
 {
     const wchar_t* const userOptions[] = { L"--dialog", L"--flags", L"--title", L"--text", L"--sound" };
     for (const wchar_t* name : userOptions)
-        r->hasUser = r->hasUser || o.Has(name);
-    if (!r->hasUser)
+        e->hasUser = e->hasUser || o.Has(name);
+    if (!e->hasUser)
         return true;
-    DWORD flags = 0;
-    if (const std::wstring* given = o.Value(L"--flags"); given && !ParseActionFlags(Ascii(*given), &flags)) {
-        *error = L"--flags: not flags '" + *given + L"'";
-        return false;
-    }
+    if (const std::wstring* given = o.Value(L"--flags");
+        given && !ParseActionFlags(CodeName(*given, "pun-"), &e->actionFlags))
+        return BadOption(error, L"--flags: not flags '" + *given + L"'");
     if (o.Has(L"--dialog"))
-        flags |= PUN_DIALOG;
-    r->user.ActionFlags = flags;
+        e->actionFlags |= PUN_DIALOG;
     if (const std::wstring* title = o.Value(L"--title"))
-        r->title = *title;
+        e->title = *title;
     if (const std::wstring* text = o.Value(L"--text"))
-        r->text = *text;
+        e->text = *text;
     if (const std::wstring* sound = o.Value(L"--sound"))
-        r->sound = *sound;
+        e->sound = *sound;
     return true;
 }
 
-bool ReadNumbers(const GivenOptions& o, Request* r, std::wstring* error)
+bool ReadNumbers(const GivenOptions& o, StoredNotification* e, DWORD* copies, std::wstring* error)
 {
-    if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &r->status)) {
-        *error = L"--status: not a number '" + *status + L"'";
-        return false;
-    }
-    if (const std::wstring* copies = o.Value(L"--copies")) {
-        if (!ParseWideNumber(*copies, &r->copies) || r->copies == 0 || r->copies > MostCopies) {
-            *error = L"--copies: a number from 1 to " + std::to_wstring(MostCopies) + L", not '" +
-                     *copies + L"'";
-            return false;
-        }
+    if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &e->status))
+        return BadOption(error, L"--status: not a number '" + *status + L"'");
+    if (const std::wstring* given = o.Value(L"--copies")) {
+        if (!ParseWideNumber(*given, copies) || *copies == 0 || *copies > MostCopies)
+            return BadOption(error, L"--copies: a number from 1 to " +
+                                        std::to_wstring(MostCopies) + L", not '" + *given + L"'");
     }
     return true;
-}
-
-WCHAR* Pointer(StoredText& text)
-{
-    return text ? &(*text)[0] : nullptr;
 }
 
 // One call per copy, as separate programs would make them.
-int Register(Request& r)
+int Register(const StoredNotification& entry, DWORD copies)
 {
-    StoredText application = r.nullApplication ? StoredText() : StoredText(r.application);
-    StoredText arguments = r.nullArguments ? StoredText() : StoredText(r.arguments);
-    r.trigger.lpszApplication = Pointer(application);
-    r.trigger.lpszArguments = Pointer(arguments);
-    r.user.pwszDialogTitle = Pointer(r.title);
-    r.user.pwszDialogText = Pointer(r.text);
-    r.user.pwszSound = Pointer(r.sound);
-    for (DWORD i = 0; i < r.copies; ++i) {
-        HANDLE h = CeSetUserNotificationEx(nullptr, r.hasTrigger ? &r.trigger : nullptr,
-                                           r.hasUser ? &r.user : nullptr);
+    NotificationParts parts(entry);
+    for (DWORD i = 0; i < copies; ++i) {
+        HANDLE h = CeSetUserNotificationEx(nullptr, parts.Trigger(), parts.User());
         if (!h)
             return StoreFault(L"the store refused the entry");
-        if (r.status != 0 && !NotifyStoreSetStatus(h, r.status))
+        if (entry.status != 0 && !NotifyStoreSetStatus(h, entry.status))
             return StoreFault(L"the store refused the status");
-        WriteOut(std::to_wstring(reinterpret_cast<UINT_PTR>(h)) + L"\n");
+        WriteOut(std::to_wstring(HandleNumber(h)) + L"\n");
     }
     return ExitOk;
 }
@@ -208,16 +185,15 @@ int Register(Request& r)
 int AddCommand(const Words& words)
 {
     std::vector<GivenOption> given;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, AddOptions, &given, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"add takes options only, not '" + rest.front() + L"'");
+    if (const int refused =
+            ReadOptionsOnly(words, AddOptions, L"add takes options only, not", &given))
+        return refused;
     const GivenOptions options(given);
-    Request request;
-    if (!ReadTrigger(options, &request, &error) || !ReadUserPart(options, &request, &error) ||
-        !ReadNumbers(options, &request, &error))
+    StoredNotification entry;
+    DWORD copies = 1;
+    std::wstring error;
+    if (!ReadTrigger(options, &entry, &error) || !ReadUserPart(options, &entry, &error) ||
+        !ReadNumbers(options, &entry, &copies, &error))
         return UsageError(error);
-    return Register(request);
+    return Register(entry, copies);
 }

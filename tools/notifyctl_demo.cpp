@@ -71,18 +71,21 @@ StoredNotification Reminder(SYSTEMTIME when, const wchar_t* title, const wchar_t
 // made again at every boot, and the phone's missed-call alarm script.
 void AppendSoftReset(std::vector<StoredNotification>* entries)
 {
-    entries->push_back(Event(L"\\Windows\\connmgr.exe", NOTIFICATION_EVENT_RESTORE_END,
-                             L"AppRunAfterRestore"));
-    entries->push_back(Event(L"\\Windows\\connmgr.exe", NOTIFICATION_EVENT_TIME_CHANGE,
-                             L"AppRunAfterTimeChange"));
-    entries->push_back(Event(L"\\Windows\\SSTimeChange", NOTIFICATION_EVENT_TIME_CHANGE,
-                             L"AppRunAfterTimeChange"));
-    entries->push_back(Event(L"\\Windows\\SSTimeChange", NOTIFICATION_EVENT_TZ_CHANGE,
-                             L"AppRunAfterTzChange"));
-    entries->push_back(Event(L"\\Windows\\IA_Caller_ID.exe", NOTIFICATION_EVENT_RESTORE_END,
-                             L"AppRunAfterRestore"));
-    entries->push_back(Event(L"\\Windows\\repllog.exe", NOTIFICATION_EVENT_RS232_DETECTED,
-                             L"AppRunAtRs232Detect"));
+    struct Registration {
+        const wchar_t* application;
+        DWORD event;
+        const wchar_t* arguments;
+    };
+    static const Registration AtEveryBoot[] = {
+        { L"\\Windows\\connmgr.exe", NOTIFICATION_EVENT_RESTORE_END, L"AppRunAfterRestore" },
+        { L"\\Windows\\connmgr.exe", NOTIFICATION_EVENT_TIME_CHANGE, L"AppRunAfterTimeChange" },
+        { L"\\Windows\\SSTimeChange", NOTIFICATION_EVENT_TIME_CHANGE, L"AppRunAfterTimeChange" },
+        { L"\\Windows\\SSTimeChange", NOTIFICATION_EVENT_TZ_CHANGE, L"AppRunAfterTzChange" },
+        { L"\\Windows\\IA_Caller_ID.exe", NOTIFICATION_EVENT_RESTORE_END, L"AppRunAfterRestore" },
+        { L"\\Windows\\repllog.exe", NOTIFICATION_EVENT_RS232_DETECTED, L"AppRunAtRs232Detect" },
+    };
+    for (const Registration& r : AtEveryBoot)
+        entries->push_back(Event(r.application, r.event, r.arguments));
     StoredNotification missedCall =
         Timed(L"SCRIPT:0x000A3C", At(0, 0, 0), PUN_LED | PUN_VIBRATE, L"Missed Call", L"1 missed call");
     missedCall.arguments.reset();

@@ -3,10 +3,6 @@
 
 #include <cwchar>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_names.h"
-#include "platform/notify_store_text.h"
-
 namespace {
 std::wstring Wide(const std::string& ascii)
 {
@@ -103,12 +99,9 @@ std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool 
 int ListCommand(const Words& words)
 {
     std::vector<GivenOption> options;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, { { L"--json", false } }, &options, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"list takes no argument '" + rest.front() + L"'");
+    if (const int refused =
+            ReadOptionsOnly(words, { { L"--json", false } }, L"list takes no argument", &options))
+        return refused;
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");

@@ -2,8 +2,6 @@
 // console, so that every character arrives whole either way.
 #include "tools/notifyctl.h"
 
-#include "platform/notify_store_text.h"
-
 namespace {
 void Write(DWORD which, const std::wstring& text)
 {

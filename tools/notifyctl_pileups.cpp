@@ -3,10 +3,8 @@
 // removed.
 #include "tools/notifyctl.h"
 
-#include <cstdint>
-
 #include "cleanup/clear_selection.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -54,7 +52,7 @@ std::vector<int> SelectPileups(const std::vector<StoredNotification>& entries,
 {
     std::vector<HANDLE> handles;
     for (const StoredNotification& entry : entries)
-        handles.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(entry.handle)));
+        handles.push_back(HandleFromNumber(entry.handle));
     const DWORD count = static_cast<DWORD>(handles.size());
     std::vector<int> taken(count, 0);
     FlagTaken flagging(taken);

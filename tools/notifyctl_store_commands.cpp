@@ -2,16 +2,11 @@
 #include "tools/notifyctl.h"
 
 #include <algorithm>
-#include <cstdint>
-
-#include "platform/notify_store.h"
-#include "platform/notify_store_file.h"
-#include "platform/notify_store_text.h"
 
 namespace {
 int ClearAll()
 {
-    if (!NotifyStoreAddEntries({}, true, nullptr))
+    if (!NotifyStoreClearAll())
         return StoreFault(L"cannot clear the store");
     WriteOut(L"cleared all entries\n");
     return ExitOk;
@@ -76,14 +71,13 @@ bool ReadStandardInput(std::string* bytes)
     }
 }
 
-bool OneFileArgument(const wchar_t* command, const Words& words, std::wstring* file, int* exitCode)
+// ExitOk with the file, or the code of the usage error it reported.
+int OneFileArgument(const wchar_t* command, const Words& words, std::wstring* file)
 {
-    if (words.size() != 1 || words[0].empty()) {
-        *exitCode = UsageError(std::wstring(command) + L" needs one FILE (or - )");
-        return false;
-    }
+    if (words.size() != 1 || words[0].empty())
+        return UsageError(std::wstring(command) + L" needs one FILE (or - )");
     *file = words[0];
-    return true;
+    return ExitOk;
 }
 }  // namespace
 
@@ -118,7 +112,7 @@ int ClearHandles(const std::vector<DWORD>& handles)
 {
     std::vector<HANDLE> entries;
     for (DWORD handle : handles)
-        entries.push_back(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
+        entries.push_back(HandleFromNumber(handle));
     std::vector<HANDLE> absent;
     if (NotifyStoreClearEntries(entries, &absent)) {
         WriteOut(L"cleared " + Entries(entries.size()) + L"\n");
@@ -128,21 +122,19 @@ int ClearHandles(const std::vector<DWORD>& handles)
         return StoreFault(L"cannot clear the entries");
     std::wstring missing;
     for (HANDLE handle : absent)
-        missing += (missing.empty() ? L"" : L", ") +
-                   std::to_wstring(static_cast<DWORD>(reinterpret_cast<uintptr_t>(handle)));
+        missing += (missing.empty() ? L"" : L", ") + std::to_wstring(HandleNumber(handle));
     return InputError(L"no entry with handle " + missing + L"; nothing was cleared");
 }
 
 int ExportCommand(const Words& words)
 {
     std::wstring file;
-    int exitCode;
-    if (!OneFileArgument(L"export", words, &file, &exitCode))
-        return exitCode;
-    StoreContents store;
-    if (!NotifyStoreSnapshot(&store))
+    if (const int refused = OneFileArgument(L"export", words, &file))
+        return refused;
+    std::string text;
+    size_t entries;
+    if (!NotifyStoreText(&text, &entries))
         return StoreFault(L"cannot read the store");
-    const std::string text = FormatStore(store);
     if (file == L"-") {
         WriteOut(LenientFromUtf8(text));
         return ExitOk;
@@ -152,16 +144,15 @@ int ExportCommand(const Words& words)
         return FileFault(error);
     if (!ReplaceWholeFile(file, text, &error, Temporary::NewTemporary))
         return FileFault(file + L": " + error);
-    WriteOut(L"exported " + Entries(store.entries.size()) + L" to " + file + L"\n");
+    WriteOut(L"exported " + Entries(entries) + L" to " + file + L"\n");
     return ExitOk;
 }
 
 int ImportCommand(const Words& words)
 {
     std::wstring file;
-    int exitCode;
-    if (!OneFileArgument(L"import", words, &file, &exitCode))
-        return exitCode;
+    if (const int refused = OneFileArgument(L"import", words, &file))
+        return refused;
     std::string bytes;
     std::wstring error;
     if (file == L"-") {
@@ -188,12 +179,9 @@ int ImportCommand(const Words& words)
 int SoftResetCommand(const Words& words)
 {
     std::vector<GivenOption> options;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, { { L"--times", true } }, &options, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"soft-reset takes no argument '" + rest.front() + L"'");
+    if (const int refused =
+            ReadOptionsOnly(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
+        return refused;
     DWORD times = 1;
     constexpr DWORD MostResets = 1000;
     if (!options.empty() &&

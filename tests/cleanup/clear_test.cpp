@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "app/progress.h"
 #include "cleanup/cleanup_pass.h"
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/cleanup/array_tracker.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/store/notify_store.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/main_window_fixture.h"
@@ -47,8 +48,7 @@ std::vector<HANDLE> TableHandles(const std::string& table)
     std::vector<HANDLE> handles;
     const std::vector<std::string> lines = Lines(table);
     for (size_t i = 1; i < lines.size(); ++i)
-        handles.push_back(reinterpret_cast<HANDLE>(
-            static_cast<uintptr_t>(std::stoul(lines[i].substr(0, lines[i].find('\t'))))));
+        handles.push_back(HandleFromNumber(std::stoul(lines[i].substr(0, lines[i].find('\t')))));
     return handles;
 }
 

@@ -6,7 +6,7 @@
 
 #include "app/main_window.h"
 #include "eventlist/event_pass.h"
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "resources/resource.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/pass_recorder.h"

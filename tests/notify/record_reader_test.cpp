@@ -7,7 +7,7 @@
 #include <string>
 
 #include "notify/notification_record.h"
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_device.h"
 

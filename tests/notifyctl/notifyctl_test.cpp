@@ -8,7 +8,7 @@
 #include <set>
 
 #include "notify/notification_record.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/notifyctl_run.h"
 #include "tests/support/test_device.h"
@@ -77,7 +77,7 @@ TEST(Notifyctl, AddTakesTextsExactlyAsGiven)
                                      L"--end", L"2024-03-07T17:15:30" });
     ASSERT_EQ(added.exitCode, 0u) << added.err;
     HANDLE h = OnlyHandle(device);
-    EXPECT_EQ(added.out, std::to_string(reinterpret_cast<uintptr_t>(h)) + "\n");
+    EXPECT_EQ(added.out, std::to_string(HandleNumber(h)) + "\n");
 
     std::vector<DWORD> buffer;
     const CE_NOTIFICATION_INFO_HEADER* header = Raw(h, &buffer);
@@ -271,8 +271,8 @@ TEST(Notifyctl, ListEscapesAndMarksNulls)
 
     ToolResult table = Tool(device, { L"list" });
     ASSERT_EQ(table.exitCode, 0u) << table.err;
-    const std::string first = std::to_string(reinterpret_cast<uintptr_t>(h));
-    const std::string second = std::to_string(reinterpret_cast<uintptr_t>(hBare));
+    const std::string first = std::to_string(HandleNumber(h));
+    const std::string second = std::to_string(HandleNumber(hBare));
     const std::string when = StartTime(h);
     EXPECT_EQ(table.out,
               "handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext\tstart\tend\n" +
@@ -304,8 +304,8 @@ TEST(Notifyctl, ClearRemovesTheNamedEntriesOrAll)
     HANDLE b = device.Add(TestEntry());
     HANDLE c = device.Add(TestEntry());
     char hex[16];
-    wsprintfA(hex, "0x%lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(c)));
-    ToolResult result = Tool(device, { L"clear", std::to_wstring(reinterpret_cast<uintptr_t>(a)),
+    wsprintfA(hex, "0x%lX", static_cast<unsigned long>(HandleNumber(c)));
+    ToolResult result = Tool(device, { L"clear", std::to_wstring(HandleNumber(a)),
                                       std::wstring(hex, hex + strlen(hex)) });
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     EXPECT_EQ(result.out, "cleared 2 entries\n");

@@ -6,18 +6,14 @@
 #include <set>
 
 #include "notify/notification_record.h"
-#include "platform/notify_store.h"
-#include "platform/notify_store_file.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/store_private.h"
+#include "platform/store/test_switches.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/notifyctl_run.h"
 #include "tests/support/test_device.h"
 
 namespace {
-HANDLE AsHandle(unsigned long value)
-{
-    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
-}
-
 bool Readable(HANDLE h)
 {
     NotificationRecord record;
@@ -107,7 +103,7 @@ TEST(StoreAcrossProcesses, AnotherProcessesChangeIsSeenAtTheNextCall)
     EXPECT_EQ(NotifyStoreTestStats().diskLoads, loads) << "warm reads stay in memory";
 
     char number[16];
-    wsprintfA(number, "%lu", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(doomed)));
+    wsprintfA(number, "%lu", static_cast<unsigned long>(HandleNumber(doomed)));
     ToolResult cleared = RunNotifyctl(device.StorePath(), { L"clear", std::wstring(number, number + strlen(number)) });
     ASSERT_EQ(cleared.exitCode, 0u) << cleared.err;
     EXPECT_FALSE(Readable(doomed)) << "the very next read sees the clear";
@@ -130,12 +126,12 @@ TEST(StoreAcrossProcesses, HandlesAreNeverReusedAcrossProcesses)
     ToolResult added = RunNotifyctl(device.StorePath(), { L"add" });
     ASSERT_EQ(added.exitCode, 0u) << added.err;
     const unsigned long theirs = std::stoul(added.out);
-    EXPECT_GT(theirs, reinterpret_cast<uintptr_t>(mine));
+    EXPECT_GT(theirs, HandleNumber(mine));
 
     ASSERT_EQ(RunNotifyctl(device.StorePath(), { L"clear", L"--all" }).exitCode, 0u);
     HANDLE next = device.Add(TestEntry());
-    EXPECT_GT(reinterpret_cast<uintptr_t>(next), theirs);
-    EXPECT_FALSE(Readable(AsHandle(theirs)));
+    EXPECT_GT(HandleNumber(next), theirs);
+    EXPECT_FALSE(Readable(HandleFromNumber(theirs)));
 }
 
 TEST(StoreAcrossProcesses, AWriterKilledMidwayNeverLeavesAnUnreadableStore)

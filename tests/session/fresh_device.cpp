@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/unique_handles.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "tests/support/device_names.h"
 #include "tests/support/test_device.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notify_store_format.h"
+#include "platform/store/notify_store.h"
 
 // The two options as the registry holds them: nullopt for a missing value,
 // a REG_DWORD's number, or -1 for a value of another type or size.

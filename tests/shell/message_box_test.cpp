@@ -10,7 +10,7 @@
 
 #include "app/main_window.h"
 #include "platform/handheld.h"
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/main_window_fixture.h"

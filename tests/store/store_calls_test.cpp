@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "tests/store/store_test_util.h"
 #include "tests/support/test_device.h"
 
@@ -95,7 +96,7 @@ TEST(StoreCalls, UnknownNullAndStaleHandlesFailTheirRead)
     ASSERT_TRUE(CeClearUserNotification(cleared));
 
     for (HANDLE h : { static_cast<HANDLE>(nullptr), cleared,
-                      reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7777)),
+                      HandleFromNumber(0x7777),
                       INVALID_HANDLE_VALUE }) {
         DWORD needed = 1234;
         EXPECT_FALSE(CeGetUserNotification(h, 0, &needed, nullptr)) << h;
@@ -135,7 +136,7 @@ TEST(StoreCalls, ListingKeepsInsertionOrderAndReplaceKeepsThePlace)
                                           L"\\Windows\\c.exe" }));
     EXPECT_EQ(Deliver(hb).Header()->dwStatus, 0u) << "a replaced entry has not fired";
 
-    HANDLE unknown = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x5000));
+    HANDLE unknown = HandleFromNumber(0x5000);
     EXPECT_EQ(CeSetUserNotificationEx(unknown, &trigger, nullptr), nullptr);
     EXPECT_EQ(device.Count(), 3u);
 }
@@ -169,13 +170,13 @@ TEST(StoreCalls, ListingArgumentsAndCapacity)
     ASSERT_TRUE(CeGetUserNotificationHandles(nullptr, 0, &count));
     EXPECT_EQ(count, 3u);
 
-    HANDLE handles[3] = { nullptr, nullptr, reinterpret_cast<HANDLE>(0x99) };
+    HANDLE handles[3] = { nullptr, nullptr, HandleFromNumber(0x99) };
     DWORD got = 0;
     ASSERT_TRUE(CeGetUserNotificationHandles(handles, 2, &got));
     EXPECT_EQ(got, 2u);
     EXPECT_EQ(handles[0], first);
     EXPECT_EQ(handles[1], second);
-    EXPECT_EQ(handles[2], reinterpret_cast<HANDLE>(0x99)) << "written beyond the capacity";
+    EXPECT_EQ(handles[2], HandleFromNumber(0x99)) << "written beyond the capacity";
 }
 
 TEST(StoreCalls, SetAcceptsEveryShapeTheProgramCanShow)
@@ -257,7 +258,7 @@ TEST(StoreCalls, StatusComesFromTheEntry)
         ReloadFromDisk(device.StorePath());
         EXPECT_EQ(Deliver(h).Header()->dwStatus, status);
     }
-    EXPECT_FALSE(NotifyStoreSetStatus(reinterpret_cast<HANDLE>(0x4444), 1));
+    EXPECT_FALSE(NotifyStoreSetStatus(HandleFromNumber(0x4444), 1));
 }
 
 TEST(StoreCalls, AddingManyInOneStepAndReplacingAllKeepsTheCounter)
@@ -273,7 +274,7 @@ TEST(StoreCalls, AddingManyInOneStepAndReplacingAllKeepsTheCounter)
     ASSERT_EQ(handles.size(), 3u);
     EXPECT_EQ(device.Handles(), handles);
     for (HANDLE h : handles)
-        EXPECT_GT(reinterpret_cast<uintptr_t>(h), reinterpret_cast<uintptr_t>(old));
+        EXPECT_GT(HandleNumber(h), HandleNumber(old));
     EXPECT_EQ(Deliver(old).size, 0u);
     EXPECT_EQ(Deliver(handles[1]).Header()->dwStatus, static_cast<DWORD>(CNS_SIGNALLED));
     EXPECT_EQ(device.Applications(), (std::vector<std::wstring>{ L"(null)", L"(null)", L"x.exe" }));

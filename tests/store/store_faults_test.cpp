@@ -2,7 +2,7 @@
 // at the call number it names, and leaves the others alone.
 #include <gtest/gtest.h>
 
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "tests/store/store_test_util.h"
 #include "tests/support/test_device.h"
 

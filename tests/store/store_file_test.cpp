@@ -2,7 +2,8 @@
 // damaged, missing or half-replaced file is met.
 #include <gtest/gtest.h>
 
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "tests/store/store_test_util.h"
 #include "tests/support/test_device.h"
 
@@ -122,8 +123,8 @@ TEST(StoreFile, HandEditedFileIsReadAndCommentsAndLineEndsAreAccepted)
                        "  max-sound 0x10\nend\nend-of-store\n\n# trailing comment\n";
     WriteBytes(device.StorePath(), text);
     ASSERT_EQ(device.Handles(),
-              (std::vector<HANDLE>{ reinterpret_cast<HANDLE>(1), reinterpret_cast<HANDLE>(8) }));
-    DeliveredEntry e = Deliver(reinterpret_cast<HANDLE>(8));
+              (std::vector<HANDLE>{ HandleFromNumber(1), HandleFromNumber(8) }));
+    DeliveredEntry e = Deliver(HandleFromNumber(8));
     ASSERT_GT(e.size, 0u);
     EXPECT_EQ(e.Header()->dwStatus, 1u);
     EXPECT_EQ(e.Header()->pcent, nullptr);
@@ -132,7 +133,7 @@ TEST(StoreFile, HandEditedFileIsReadAndCommentsAndLineEndsAreAccepted)
     EXPECT_EQ(device.Applications()[0], L"\\Windows\\connmgr.exe");
 
     HANDLE added = device.Add(TestEntry());
-    EXPECT_EQ(added, reinterpret_cast<HANDLE>(9)) << "next-handle from the file";
+    EXPECT_EQ(added, HandleFromNumber(9)) << "next-handle from the file";
 }
 
 TEST(StoreFile, DamageMakesEveryCallFailAndNamesFileLineAndFault)
@@ -160,6 +161,7 @@ TEST(StoreFile, DamageMakesEveryCallFailAndNamesFileLineAndFault)
         { Header(5) + "entry 2\n  status -1\n", "line 4: field 'status': bad value '-1'" },
         { Header(5) + "entry 2\n  status 4294967296\n", "line 4: field 'status': bad value" },
         { Header(5) + "entry 2\n  trigger sometimes\n", "line 4: field 'trigger': bad value 'sometimes'" },
+        { Header(5) + "entry 2\n  trigger event\n  event RESTORE_END\n", "line 5: field 'event': bad value 'RESTORE_END'" },
         { Header(5) + "entry 2\n  user dialog|blink\n", "line 4: field 'user': bad value" },
         { Header(5) + "entry 2\n  user 0\n  title \"a\\qb\"\n", "line 5: field 'title': bad escape '\\q'" },
         { Header(5) + "entry 2\n  user 0\n  title \"a\\u00\"\n", "line 5: field 'title': bad escape: \\u needs" },
@@ -198,10 +200,10 @@ TEST(StoreFile, DamageMakesEveryCallFailAndNamesFileLineAndFault)
         EXPECT_FALSE(CeGetUserNotificationHandles(handles, 4, &got));
         EXPECT_EQ(got, 0u);
         DWORD size = 9;
-        EXPECT_FALSE(CeGetUserNotification(reinterpret_cast<HANDLE>(1), 0, &size, nullptr));
+        EXPECT_FALSE(CeGetUserNotification(HandleFromNumber(1), 0, &size, nullptr));
         EXPECT_EQ(size, 0u);
         EXPECT_EQ(CeSetUserNotificationEx(nullptr, nullptr, nullptr), nullptr);
-        EXPECT_FALSE(CeClearUserNotification(reinterpret_cast<HANDLE>(1)));
+        EXPECT_FALSE(CeClearUserNotification(HandleFromNumber(1)));
         EXPECT_EQ(ReadFileBytes(device.StorePath()), damage.text) << "a damaged file is never overwritten";
     }
 }
@@ -251,6 +253,6 @@ TEST(StoreFile, WarmReadsStayInMemoryAndAHandEditIsSeenAtTheNextCount)
     Sleep(20);
     WriteBytes(device.StorePath(), Header(9) + "entry 7\n  status 0\n  trigger none\n  user none\nend\n"
                                    "end-of-store\n");
-    EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ reinterpret_cast<HANDLE>(7) });
+    EXPECT_EQ(device.Handles(), std::vector<HANDLE>{ HandleFromNumber(7) });
     EXPECT_EQ(NotifyStoreTestStats().diskLoads, loads + 1);
 }

@@ -4,8 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/notify_store.h"
-#include "platform/notify_store_text.h"
+#include "platform/store/notify_store.h"
 
 bool DeliveredEntry::Inside(const void* p, size_t length) const
 {

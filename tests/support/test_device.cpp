@@ -9,8 +9,10 @@
 #include "eventlist/event_list.h"
 #include "eventlist/event_pass.h"
 #include "eventlist/tap_hold.h"
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "settings/settings_store.h"
+#include "tests/support/device_names.h"
 
 namespace {
 void RemoveTree(const std::wstring& folder)
@@ -124,7 +126,7 @@ void ResetProgramState()
 
 void DeleteSettingsKey()
 {
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove\\Tallyvane");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, SettingsKey);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Mossgrove");
 }
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/notify_store.h"
+#include "platform/store/notify_store.h"
 #include "tests/support/message_boxes.h"
 
 TestEntry TestEntry::Dialog(std::wstring application, std::wstring title, std::wstring text)
@@ -26,13 +26,6 @@ TestEntry App(std::wstring path)
     return entry;
 }
 
-namespace {
-WCHAR* OptionalText(std::optional<std::wstring>& text)
-{
-    return text ? text->data() : nullptr;
-}
-}  // namespace
-
 std::vector<HANDLE> TestDevice::AddAlarms(int count)
 {
     std::vector<StoredNotification> entries(static_cast<size_t>(count));
@@ -51,26 +44,24 @@ std::vector<HANDLE> TestDevice::AddAlarms(int count)
 
 HANDLE TestDevice::Add(const TestEntry& spec)
 {
-    TestEntry entry = spec;
-    CE_NOTIFICATION_TRIGGER trigger = {};
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = entry.type;
-    trigger.dwEvent = entry.event;
-    trigger.lpszApplication = OptionalText(entry.application);
-    trigger.lpszArguments = OptionalText(entry.arguments);
-    GetLocalTime(&trigger.stStartTime);
-    trigger.stEndTime = trigger.stStartTime;
+    StoredNotification entry;
+    entry.hasTrigger = spec.hasTrigger;
+    entry.type = spec.type;
+    entry.event = spec.event;
+    entry.application = spec.application;
+    entry.arguments = spec.arguments;
+    GetLocalTime(&entry.start);
+    entry.end = entry.start;
+    entry.hasUser = spec.hasUserPart;
+    entry.actionFlags = spec.actionFlags;
+    entry.title = spec.title;
+    entry.text = spec.text;
+    NotificationParts parts(std::move(entry));
 
-    CE_USER_NOTIFICATION user = {};
-    user.ActionFlags = entry.actionFlags;
-    user.pwszDialogTitle = OptionalText(entry.title);
-    user.pwszDialogText = OptionalText(entry.text);
-
-    HANDLE h = CeSetUserNotificationEx(nullptr, entry.hasTrigger ? &trigger : nullptr,
-                                       entry.hasUserPart ? &user : nullptr);
+    HANDLE h = CeSetUserNotificationEx(nullptr, parts.Trigger(), parts.User());
     EXPECT_NE(h, nullptr) << "the store refused an entry: " << Narrow(NotifyStoreLastError());
-    if (h && entry.status != 0) {
-        EXPECT_TRUE(NotifyStoreSetStatus(h, entry.status));
+    if (h && spec.status != 0) {
+        EXPECT_TRUE(NotifyStoreSetStatus(h, spec.status));
     }
     return h;
 }

@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "eventlist/event_list.h"
 #include "eventlist/tap_hold.h"
-#include "platform/notify_store.h"
+#include "platform/store/test_switches.h"
 #include "resources/resource.h"
 #include "tests/support/list_rows.h"
 #include "tests/support/main_window_fixture.h"

@@ -3,29 +3,20 @@
 // way CeGetUserNotification hands it out, and reloads it only when another
 // process has saved since (the shared change counter says so) or, at a count
 // or listing, when the file itself changed under it (a hand edit).
-#include "platform/notify_store.h"
+#include "platform/store/store_private.h"
+#include "platform/store/test_switches.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <list>
 #include <memory>
 #include <unordered_map>
-
-#include "platform/notify_store_file.h"
-#include "platform/notify_store_pack.h"
 
 namespace {
 constexpr wchar_t DefaultStorePath[] = L"C:\\Windows\\notifications.txt";
 constexpr wchar_t StorePathVariable[] = L"TALLYVANE_STORE";
 
-DWORD HandleValue(HANDLE h)
-{
-    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(h));
-}
-
-HANDLE AsHandle(DWORD value)
-{
-    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
-}
+// The largest handle value; the store is full once the next handle passes it.
+constexpr DWORD LastHandleValue = 0xFFFFFFFEu;
 
 // One entry as this process holds it: the entry, the bytes
 // CeGetUserNotification hands out, and its text in the file, made by the
@@ -61,13 +52,13 @@ public:
     }
     CachedEntry* Find(HANDLE h)
     {
-        const auto found = index_.find(HandleValue(h));
+        const auto found = index_.find(HandleNumber(h));
         return found == index_.end() ? nullptr : &*found->second;
     }
     HANDLE Append(StoredNotification entry)
     {
         entry.handle = nextHandle_++;
-        return AsHandle(Link(std::move(entry)).entry.handle);
+        return HandleFromNumber(Link(std::move(entry)).entry.handle);
     }
     // A replaced entry keeps its handle and its place.
     void Replace(CachedEntry* at, StoredNotification entry)
@@ -77,7 +68,7 @@ public:
     }
     bool Erase(HANDLE h)
     {
-        const auto found = index_.find(HandleValue(h));
+        const auto found = index_.find(HandleNumber(h));
         if (found == index_.end())
             return false;
         entries_.erase(found->second);
@@ -87,20 +78,16 @@ public:
     void EraseAll() { *this = EntryList(StoreContents{ nextHandle_, {} }); }
     // The file from each entry's own text, formatting only the entries that
     // changed since the last save.
-    std::string FileBytes()
+    std::string FileText()
     {
-        std::string bytes = StoreFileHead(nextHandle_);
-        size_t size = bytes.size() + sizeof StoreFileTail;
+        std::vector<std::string_view> texts;
+        texts.reserve(entries_.size());
         for (CachedEntry& cached : entries_) {
             if (cached.text.empty())
-                cached.text = FormatEntry(cached.entry);
-            size += cached.text.size();
+                cached.text = EntryText(cached.entry);
+            texts.push_back(cached.text);
         }
-        bytes.reserve(size);
-        for (const CachedEntry& cached : entries_)
-            bytes += cached.text;
-        bytes += StoreFileTail;
-        return bytes;
+        return StoreText(nextHandle_, texts);
     }
 
 private:
@@ -117,12 +104,11 @@ private:
 };
 
 struct Store {
-    Store() { InitializeCriticalSection(&guard); }
+    Store() { InitializeCriticalSection(&threads); }
 
-    CRITICAL_SECTION guard;               // the calls may come from any thread
+    CRITICAL_SECTION threads;             // the calls may come from any thread
     std::wstring chosenPath;              // from NotifyStoreUsePath; empty for the default
-    bool resolved = false;                // path and sharing are set up
-    std::wstring path;                    // full path of the file
+    std::wstring path;                    // full path of the file, once there is `sharing`
     std::unique_ptr<StoreSharing> sharing;
 
     // The file as of `generation` and `stamp`, when `loaded`.
@@ -142,12 +128,13 @@ Store& TheStore()
     return store;
 }
 
-class Guard {
+// One thread of this process at a time in the store.
+class ThreadLock {
 public:
-    explicit Guard(Store& store) : store_(store) { EnterCriticalSection(&store_.guard); }
-    ~Guard() { LeaveCriticalSection(&store_.guard); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
+    explicit ThreadLock(Store& store) : store_(store) { EnterCriticalSection(&store_.threads); }
+    ~ThreadLock() { LeaveCriticalSection(&store_.threads); }
+    ThreadLock(const ThreadLock&) = delete;
+    ThreadLock& operator=(const ThreadLock&) = delete;
 
 private:
     Store& store_;
@@ -174,43 +161,43 @@ std::wstring ChosenOrDefaultPath(const Store& s)
 
 void Resolve(Store& s)
 {
-    if (s.resolved)
+    if (s.sharing)
         return;
     s.path = FullPath(ChosenOrDefaultPath(s));
     s.sharing = std::make_unique<StoreSharing>(s.path);
-    s.resolved = true;
 }
 
-// The calls' way out on any fault: the thread's error code, and FALSE.
-bool Fails(DWORD code)
+// The calls' way out when they refuse: the thread's error code, and FALSE.
+bool Refuse(DWORD code)
 {
     SetLastError(code);
     return false;
 }
 
 // A fault of the file itself, which NotifyStoreLastError() names.
-bool Failed(Store& s, const std::wstring& what, DWORD code)
+bool ReportFault(Store& s, const std::wstring& what, DWORD code)
 {
     s.lastError = s.path + L": " + what;
-    return Fails(code);
+    return Refuse(code);
 }
 
-class StoreLock {
+// One process of the device at a time in the store's file.
+class ProcessLock {
 public:
-    explicit StoreLock(Store& s) : store_(s)
+    explicit ProcessLock(Store& s) : store_(s)
     {
         std::wstring error;
         held_ = s.sharing->Lock(&error);
         if (!held_)
-            Failed(s, error, ERROR_TIMEOUT);
+            ReportFault(s, error, ERROR_TIMEOUT);
     }
-    ~StoreLock()
+    ~ProcessLock()
     {
         if (held_)
             store_.sharing->Unlock();
     }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
+    ProcessLock(const ProcessLock&) = delete;
+    ProcessLock& operator=(const ProcessLock&) = delete;
     bool Held() const { return held_; }
 
 private:
@@ -218,8 +205,9 @@ private:
     bool held_ = false;
 };
 
-// With the lock held: makes the copy in memory match the file.
-bool SyncLocked(Store& s)
+// With the process lock held: reads the file again when it changed since
+// this process last did.
+bool ReloadIfChanged(Store& s)
 {
     const LONG generation = s.sharing->Counter();
     const FileStamp stamp = StampOf(s.path);
@@ -230,11 +218,11 @@ bool SyncLocked(Store& s)
     bool exists;
     std::wstring error;
     if (!ReadWholeFile(s.path, &bytes, &exists, &error))
-        return Failed(s, error, ERROR_READ_FAULT);
+        return ReportFault(s, error, ERROR_READ_FAULT);
     StoreContents contents;
     if (exists) {
         if (!ParseStore(bytes, &contents, &error))
-            return Failed(s, error, ERROR_FILE_CORRUPT);
+            return ReportFault(s, error, ERROR_FILE_CORRUPT);
         ++s.stats.diskLoads;
     }
     s.entries = EntryList(std::move(contents));
@@ -248,22 +236,23 @@ bool SyncLocked(Store& s)
 // Makes sure the copy in memory is current. The warm case is one read of the
 // shared counter; checkFile adds a look at the file's time and size, which
 // notices hand edits (counts and listings do it, single reads do not).
-bool Fresh(Store& s, bool checkFile)
+bool EnsureCurrent(Store& s, bool checkFile)
 {
     Resolve(s);
     if (s.loaded && s.sharing->HasCounter() && s.sharing->Counter() == s.generation &&
         (!checkFile || StampOf(s.path) == s.stamp))
         return true;
-    StoreLock lock(s);
-    return lock.Held() && SyncLocked(s);
+    ProcessLock lock(s);
+    return lock.Held() && ReloadIfChanged(s);
 }
 
-bool SaveLocked(Store& s)
+// With the process lock held: writes the copy in memory over the file.
+bool Save(Store& s)
 {
     std::wstring error;
-    if (!ReplaceWholeFile(s.path, s.entries.FileBytes(), &error)) {
+    if (!ReplaceWholeFile(s.path, s.entries.FileText(), &error)) {
         s.loaded = false;
-        return Failed(s, error, ERROR_WRITE_FAULT);
+        return ReportFault(s, error, ERROR_WRITE_FAULT);
     }
     s.generation = s.sharing->Bump();
     s.stamp = StampOf(s.path);
@@ -279,20 +268,20 @@ template <typename Change>
 bool Modify(Store& s, Change change)
 {
     Resolve(s);
-    StoreLock lock(s);
-    if (!lock.Held() || !SyncLocked(s))
+    ProcessLock lock(s);
+    if (!lock.Held() || !ReloadIfChanged(s))
         return false;
     if (IsReadOnlyFile(s.path))
-        return Failed(s, L"the store is read-only", ERROR_ACCESS_DENIED);
+        return ReportFault(s, L"the store is read-only", ERROR_ACCESS_DENIED);
     if (!change())
         return false;
-    return SaveLocked(s);
+    return Save(s);
 }
 
 bool OutOfHandles(Store& s)
 {
-    return Failed(s, L"every handle value has been used; the store takes no new entries",
-                  ERROR_NO_MORE_ITEMS);
+    return ReportFault(s, L"every handle value has been used; the store takes no new entries",
+                       ERROR_NO_MORE_ITEMS);
 }
 }  // namespace
 
@@ -302,36 +291,32 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
                                          LPDWORD pcHandlesNeeded)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     if (!pcHandlesNeeded || (!rghNotifications && cHandles != 0))
-        return Fails(ERROR_INVALID_PARAMETER);
+        return Refuse(ERROR_INVALID_PARAMETER);
     NotifyStoreFaults& f = s.faults;
     if (!rghNotifications) {
         const DWORD call = ++f.countCalls;
         if (f.failCount && Hits(f.failCountAt, call))
-            return Fails(ERROR_GEN_FAILURE);
-        if (!Fresh(s, true))
+            return Refuse(ERROR_GEN_FAILURE);
+        if (!EnsureCurrent(s, true))
             return FALSE;
-        DWORD count = static_cast<DWORD>(s.entries.All().size());
-        if (f.reportedCount != 0 && Hits(f.reportedCountAt, call))
-            count = f.reportedCount;
-        *pcHandlesNeeded = count;
+        const bool misreport = f.reportedCount != 0 && Hits(f.reportedCountAt, call);
+        *pcHandlesNeeded = misreport ? f.reportedCount : static_cast<DWORD>(s.entries.All().size());
         return TRUE;
     }
     const DWORD call = ++f.listingCalls;
     *pcHandlesNeeded = 0;
     if (f.failListing && Hits(f.failListingAt, call))
-        return Fails(ERROR_GEN_FAILURE);
-    if (!Fresh(s, true))
+        return Refuse(ERROR_GEN_FAILURE);
+    if (!EnsureCurrent(s, true))
         return FALSE;
-    DWORD delivered = static_cast<DWORD>(s.entries.All().size());
-    if (delivered > cHandles)
-        delivered = cHandles;
+    DWORD delivered = std::min(static_cast<DWORD>(s.entries.All().size()), cHandles);
     if (f.listingShortBy != 0 && Hits(f.listingShortAt, call))
         delivered = delivered > f.listingShortBy ? delivered - f.listingShortBy : 0;
     auto cached = s.entries.All().begin();
     for (DWORD i = 0; i < delivered; ++i, ++cached)
-        rghNotifications[i] = AsHandle(cached->entry.handle);
+        rghNotifications[i] = HandleFromNumber(cached->entry.handle);
     *pcHandlesNeeded = delivered;
     return TRUE;
 }
@@ -340,25 +325,25 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
                                   LPBYTE pBuffer)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     if (!pcBytesNeeded)
-        return Fails(ERROR_INVALID_PARAMETER);
+        return Refuse(ERROR_INVALID_PARAMETER);
     if (pBuffer)
         ++s.stats.reads;
     *pcBytesNeeded = 0;
-    if (!Fresh(s, false))
+    if (!EnsureCurrent(s, false))
         return FALSE;
     const CachedEntry* cached = s.entries.Find(hNotification);
     if (!cached)
-        return Fails(ERROR_INVALID_HANDLE);
+        return Refuse(ERROR_INVALID_HANDLE);
     if (cBufferSize == 0 && s.faults.zeroSizeRead && hNotification == s.faults.zeroSizeRead)
-        return Fails(ERROR_GEN_FAILURE);
+        return Refuse(ERROR_GEN_FAILURE);
     const PackedNotification& packed = cached->packed;
     *pcBytesNeeded = static_cast<DWORD>(packed.bytes.size());
     if (!pBuffer || cBufferSize < packed.bytes.size())
-        return Fails(ERROR_INSUFFICIENT_BUFFER);
+        return Refuse(ERROR_INSUFFICIENT_BUFFER);
     if (s.faults.failRead && hNotification == s.faults.failRead)
-        return Fails(ERROR_GEN_FAILURE);
+        return Refuse(ERROR_GEN_FAILURE);
     UnpackNotification(packed, pBuffer);
     return TRUE;
 }
@@ -366,10 +351,10 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
 BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     if (s.faults.failAllClears || (s.faults.failClear && hNotification == s.faults.failClear))
-        return Fails(ERROR_GEN_FAILURE);
-    return Modify(s, [&] { return s.entries.Erase(hNotification) || Fails(ERROR_INVALID_HANDLE); });
+        return Refuse(ERROR_GEN_FAILURE);
+    return Modify(s, [&] { return s.entries.Erase(hNotification) || Refuse(ERROR_INVALID_HANDLE); });
 }
 
 HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt,
@@ -380,7 +365,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
         return nullptr;
     }
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     StoredNotification entry = EntryFromParts(pcnt, pceun);
     HANDLE result = nullptr;
     const bool done = Modify(s, [&] {
@@ -392,7 +377,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
         }
         CachedEntry* cached = s.entries.Find(hNotification);
         if (!cached)
-            return Fails(ERROR_INVALID_HANDLE);
+            return Refuse(ERROR_INVALID_HANDLE);
         // A replaced entry is registered afresh, so it has not fired.
         s.entries.Replace(cached, std::move(entry));
         result = hNotification;
@@ -406,7 +391,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
 std::wstring NotifyStorePath()
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     Resolve(s);
     return s.path;
 }
@@ -414,9 +399,8 @@ std::wstring NotifyStorePath()
 void NotifyStoreUsePath(const std::wstring& path)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     s.chosenPath = path;
-    s.resolved = false;
     s.sharing.reset();
     s.loaded = false;
     s.entries = EntryList();
@@ -426,11 +410,11 @@ void NotifyStoreUsePath(const std::wstring& path)
 BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     return Modify(s, [&] {
         CachedEntry* cached = s.entries.Find(h);
         if (!cached)
-            return Fails(ERROR_INVALID_HANDLE);
+            return Refuse(ERROR_INVALID_HANDLE);
         StoredNotification entry = cached->entry;
         entry.status = status;
         s.entries.Replace(cached, std::move(entry));
@@ -441,8 +425,8 @@ BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 bool NotifyStoreSnapshot(StoreContents* contents)
 {
     Store& s = TheStore();
-    Guard guard(s);
-    if (!Fresh(s, true))
+    ThreadLock lock(s);
+    if (!EnsureCurrent(s, true))
         return false;
     contents->nextHandle = s.entries.NextHandle();
     contents->entries.clear();
@@ -452,11 +436,22 @@ bool NotifyStoreSnapshot(StoreContents* contents)
     return true;
 }
 
+bool NotifyStoreText(std::string* text, size_t* entryCount)
+{
+    Store& s = TheStore();
+    ThreadLock lock(s);
+    if (!EnsureCurrent(s, true))
+        return false;
+    *text = s.entries.FileText();
+    *entryCount = s.entries.All().size();
+    return true;
+}
+
 bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool replaceAll,
                            std::vector<HANDLE>* handles)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     std::vector<HANDLE> added;
     const bool done = Modify(s, [&] {
         if (entries.size() > s.entries.HandlesLeft())
@@ -475,7 +470,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
 bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing)
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     std::vector<HANDLE> absent;
     const bool done = Modify(s, [&] {
         for (HANDLE h : handles) {
@@ -483,7 +478,7 @@ bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HAN
                 absent.push_back(h);
         }
         if (!absent.empty())
-            return Fails(ERROR_INVALID_HANDLE);
+            return Refuse(ERROR_INVALID_HANDLE);
         for (HANDLE h : handles)
             s.entries.Erase(h);
         return true;
@@ -493,10 +488,15 @@ bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HAN
     return done;
 }
 
+bool NotifyStoreClearAll()
+{
+    return NotifyStoreAddEntries({}, true, nullptr);
+}
+
 std::wstring NotifyStoreLastError()
 {
     Store& s = TheStore();
-    Guard guard(s);
+    ThreadLock lock(s);
     return s.lastError;
 }
 

@@ -1,8 +1,11 @@
-#include "platform/notify_store_names.h"
+// Names for the trigger kinds, system events and action flags, as the store
+// file writes them ("restore-end", "dialog|sound"), and back. Only the store
+// writes the file, so reading takes exactly its names, and numbers: the file
+// writes a code without a name as its number.
+#include "platform/store/store_private.h"
 
+#include <charconv>
 #include <cstdio>
-
-#include "platform/notify.h"
 
 namespace {
 struct NamedValue {
@@ -42,18 +45,6 @@ constexpr NamedValue ActionFlags[] = {
     { PUN_PRIVATE, "private" },
 };
 
-// Lower case, '-' for '_', and without the constant's prefix.
-std::string Normalised(const std::string& text, const char* prefix)
-{
-    std::string out;
-    for (char c : text)
-        out.push_back(c == '_' ? '-' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
-    const std::string lead = prefix;
-    if (out.size() > lead.size() && out.compare(0, lead.size(), lead) == 0)
-        out.erase(0, lead.size());
-    return out;
-}
-
 template <size_t N>
 std::string NameOrNumber(const NamedValue (&table)[N], DWORD value)
 {
@@ -65,12 +56,10 @@ std::string NameOrNumber(const NamedValue (&table)[N], DWORD value)
 }
 
 template <size_t N>
-bool ParseNameOrNumber(const NamedValue (&table)[N], const char* prefix, const std::string& text,
-                       DWORD* value)
+bool ParseNameOrNumber(const NamedValue (&table)[N], const std::string& text, DWORD* value)
 {
-    const std::string name = Normalised(text, prefix);
     for (const NamedValue& entry : table) {
-        if (name == entry.name) {
+        if (text == entry.name) {
             *value = entry.value;
             return true;
         }
@@ -82,26 +71,12 @@ bool ParseNameOrNumber(const NamedValue (&table)[N], const char* prefix, const s
 bool ParseNumber(const std::string& text, DWORD* value)
 {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const size_t start = hex ? 2 : 0;
-    if (text.size() == start)
+    const char* const last = text.data() + text.size();
+    DWORD parsed;
+    const auto [end, fault] = std::from_chars(text.data() + (hex ? 2 : 0), last, parsed, hex ? 16 : 10);
+    if (fault != std::errc() || end != last)
         return false;
-    unsigned long long result = 0;
-    for (size_t i = start; i < text.size(); ++i) {
-        const char c = text[i];
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        result = result * (hex ? 16 : 10) + digit;
-        if (result > 0xFFFFFFFFull)
-            return false;
-    }
-    *value = static_cast<DWORD>(result);
+    *value = parsed;
     return true;
 }
 
@@ -112,7 +87,7 @@ std::string TriggerTypeText(DWORD type)
 
 bool ParseTriggerType(const std::string& text, DWORD* type)
 {
-    return ParseNameOrNumber(TriggerTypes, "cnt-", text, type);
+    return ParseNameOrNumber(TriggerTypes, text, type);
 }
 
 std::string EventText(DWORD event)
@@ -122,7 +97,7 @@ std::string EventText(DWORD event)
 
 bool ParseEvent(const std::string& text, DWORD* event)
 {
-    return ParseNameOrNumber(Events, "notification-event-", text, event);
+    return ParseNameOrNumber(Events, text, event);
 }
 
 std::string ActionFlagsText(DWORD flags)
@@ -150,18 +125,12 @@ std::string ActionFlagsText(DWORD flags)
 bool ParseActionFlags(const std::string& text, DWORD* flags)
 {
     DWORD result = 0;
-    size_t start = 0;
-    while (true) {
-        const size_t bar = text.find('|', start);
-        const std::string part = text.substr(start, bar == std::string::npos ? std::string::npos
-                                                                              : bar - start);
+    for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = text.find('|', start);
         DWORD bits;
-        if (!ParseNameOrNumber(ActionFlags, "pun-", part, &bits))
+        if (!ParseNameOrNumber(ActionFlags, text.substr(start, bar - start), &bits))
             return false;
         result |= bits;
-        if (bar == std::string::npos)
-            break;
-        start = bar + 1;
     }
     *flags = result;
     return true;

@@ -1,10 +1,9 @@
-#include "platform/notify_store_format.h"
+// The store's text file, written and read back: the format is described in
+// docs/store-format.md. Nothing here knows about locks, caches or the calls.
+#include "platform/store/store_private.h"
 
 #include <cstdio>
 #include <unordered_map>
-
-#include "platform/notify_store_names.h"
-#include "platform/notify_store_text.h"
 
 namespace {
 constexpr char Magic[] = "tallyvane-notifications";
@@ -72,16 +71,7 @@ void AppendTextField(std::string* out, const char* name, const StoredText& text)
 }
 }  // namespace
 
-std::string StoreFileHead(DWORD nextHandle)
-{
-    std::string out = Magic;
-    out += " " + std::to_string(FormatVersion) + "\n";
-    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
-    out += "next-handle " + std::to_string(nextHandle) + "\n\n";
-    return out;
-}
-
-std::string FormatEntry(const StoredNotification& e)
+std::string EntryText(const StoredNotification& e)
 {
     std::string out = "entry " + std::to_string(e.handle) + "\n";
     AppendField(&out, "status", std::to_string(e.status));
@@ -103,12 +93,21 @@ std::string FormatEntry(const StoredNotification& e)
     return out + "end\n\n";
 }
 
-std::string FormatStore(const StoreContents& contents)
+std::string StoreText(DWORD nextHandle, const std::vector<std::string_view>& entryTexts)
 {
-    std::string out = StoreFileHead(contents.nextHandle);
-    for (const StoredNotification& entry : contents.entries)
-        out += FormatEntry(entry);
-    return out + StoreFileTail;
+    std::string out = Magic;
+    out += " " + std::to_string(FormatVersion) + "\n";
+    out += "# Notification store of a Tallyvane device; the format is in docs/store-format.md.\n";
+    out += "next-handle " + std::to_string(nextHandle) + "\n\n";
+    constexpr char Tail[] = "end-of-store\n";
+    size_t size = out.size() + sizeof Tail;
+    for (std::string_view text : entryTexts)
+        size += text.size();
+    out.reserve(size);
+    for (std::string_view text : entryTexts)
+        out += text;
+    out += Tail;
+    return out;
 }
 
 namespace {
@@ -146,20 +145,12 @@ private:
     unsigned number_ = 0;
 };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
+// Without the blanks (spaces and tabs) at either end.
 std::string Trimmed(const std::string& line)
 {
-    size_t start = 0;
-    size_t stop = line.size();
-    while (start < stop && IsBlank(line[start]))
-        ++start;
-    while (stop > start && IsBlank(line[stop - 1]))
-        --stop;
-    return line.substr(start, stop - start);
+    const size_t start = line.find_first_not_of(" \t");
+    return start == std::string::npos ? std::string()
+                                      : line.substr(start, line.find_last_not_of(" \t") + 1 - start);
 }
 
 // A token from the file for an error message: short, and readable whatever
@@ -179,12 +170,17 @@ std::wstring Wide(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
+// A value's fault, for the caller to put after the field's name.
+bool Fault(std::wstring* fault, const std::wstring& what)
+{
+    *fault = what;
+    return false;
+}
+
 bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstring* fault)
 {
-    if (*pos >= v.size()) {
-        *fault = L"a backslash ends the text";
-        return false;
-    }
+    if (*pos >= v.size())
+        return Fault(fault, L"a backslash ends the text");
     const char c = v[(*pos)++];
     switch (c) {
     case '\\': out->push_back(L'\\'); return true;
@@ -195,21 +191,16 @@ bool ParseEscape(const std::string& v, size_t* pos, std::wstring* out, std::wstr
     case 'u': {
         const std::string digits = v.substr(*pos, 4);
         DWORD value;
-        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value)) {
-            *fault = L"bad escape: \\u needs four hexadecimal digits";
-            return false;
-        }
+        if (digits.size() != 4 || !ParseNumber("0x" + digits, &value))
+            return Fault(fault, L"bad escape: \\u needs four hexadecimal digits");
         *pos += 4;
-        if (value == 0) {
-            *fault = L"\\u0000 is not allowed in a text";
-            return false;
-        }
+        if (value == 0)
+            return Fault(fault, L"\\u0000 is not allowed in a text");
         out->push_back(static_cast<wchar_t>(value));
         return true;
     }
     default:
-        *fault = L"bad escape " + Shown(std::string("\\") + c);
-        return false;
+        return Fault(fault, L"bad escape " + Shown(std::string("\\") + c));
     }
 }
 
@@ -227,10 +218,8 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
         text->reset();
         return true;
     }
-    if (v.empty() || v[0] != '"') {
-        *fault = L"a text is null or in double quotes";
-        return false;
-    }
+    if (v.empty() || v[0] != '"')
+        return Fault(fault, L"a text is null or in double quotes");
     std::wstring out;
     size_t pos = 1;
     while (true) {
@@ -238,32 +227,24 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
         while (stop < v.size() && !EndsPlainRun(v[stop]))
             ++stop;
         std::wstring plain;
-        if (!FromUtf8(v.data() + pos, stop - pos, &plain)) {
-            *fault = L"bad UTF-8 in the text";
-            return false;
-        }
+        if (!FromUtf8(v.data() + pos, stop - pos, &plain))
+            return Fault(fault, L"bad UTF-8 in the text");
         out += plain;
         pos = stop;
-        if (pos >= v.size()) {
-            *fault = L"the text has no closing quote";
-            return false;
-        }
+        if (pos >= v.size())
+            return Fault(fault, L"the text has no closing quote");
         if (v[pos] == '"') {
             ++pos;
             break;
         }
-        if (v[pos] != '\\') {
-            *fault = L"a control character in a text must be written as an escape";
-            return false;
-        }
+        if (v[pos] != '\\')
+            return Fault(fault, L"a control character in a text must be written as an escape");
         ++pos;
         if (!ParseEscape(v, &pos, &out, fault))
             return false;
     }
-    if (pos != v.size()) {
-        *fault = L"text after the closing quote";
-        return false;
-    }
+    if (pos != v.size())
+        return Fault(fault, L"text after the closing quote");
     *text = std::move(out);
     return true;
 }
@@ -336,15 +317,17 @@ public:
         if (!ReadHeader())
             return false;
         while (NextSignificant()) {
-            if (inEntry_ ? !EntryLine() : !TopLine())
+            if (key_ == "end-of-store" && value_.empty()) {
+                if (NextSignificant())
+                    return FailHere(L"text after 'end-of-store'");
+                contents->nextHandle = nextHandle_;
+                contents->entries = std::move(entries_);
+                return true;
+            }
+            if (!ReadEntry())
                 return false;
-            if (finished_)
-                return Trailer(contents);
         }
-        if (inEntry_)
-            return Fail(lines_.Number(), L"the file ends inside entry " +
-                                             std::to_wstring(entry_.handle) + L" (truncated)");
-        return Fail(lines_.Number(), L"the file ends without 'end-of-store' (truncated)");
+        return FailHere(L"the file ends without 'end-of-store' (truncated)");
     }
 
 private:
@@ -353,6 +336,7 @@ private:
         *error_ = L"line " + std::to_wstring(line) + L": " + what;
         return false;
     }
+    bool FailHere(const std::wstring& what) { return Fail(lines_.Number(), what); }
 
     // The next line that is neither blank nor a comment, split into its key
     // and the value after the first space.
@@ -388,47 +372,45 @@ private:
             return Fail(1, L"format version " + std::to_wstring(version) +
                                L" is not supported (this program reads version 1)");
         if (!NextSignificant() || key_ != "next-handle")
-            return Fail(lines_.Number(), L"expected 'next-handle' after the first line");
+            return FailHere(L"expected 'next-handle' after the first line");
         if (!ParseNumber(value_, &nextHandle_) || nextHandle_ == 0)
-            return Fail(lines_.Number(), L"bad next-handle " + Shown(value_));
+            return FailHere(L"bad next-handle " + Shown(value_));
         return true;
     }
 
-    bool TopLine()
+    // One block, from "entry N" to its "end".
+    bool ReadEntry()
     {
-        if (key_ == "end-of-store" && value_.empty()) {
-            finished_ = true;
-            return true;
-        }
         if (key_ != "entry")
-            return Fail(lines_.Number(), L"expected 'entry' or 'end-of-store', found " + Shown(key_));
+            return FailHere(L"expected 'entry' or 'end-of-store', found " + Shown(key_));
         DWORD handle;
         if (!ParseNumber(value_, &handle))
-            return Fail(lines_.Number(), L"bad handle " + Shown(value_));
+            return FailHere(L"bad handle " + Shown(value_));
         if (handle == 0)
-            return Fail(lines_.Number(), L"handle 0 is not allowed");
+            return FailHere(L"handle 0 is not allowed");
         if (handle >= nextHandle_)
-            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
-                                             L" is not below next-handle " +
-                                             std::to_wstring(nextHandle_));
+            return FailHere(L"handle " + std::to_wstring(handle) + L" is not below next-handle " +
+                            std::to_wstring(nextHandle_));
         const auto first = firstLine_.find(handle);
         if (first != firstLine_.end())
-            return Fail(lines_.Number(), L"handle " + std::to_wstring(handle) +
-                                             L" appears twice (first at line " +
-                                             std::to_wstring(first->second) + L")");
+            return FailHere(L"handle " + std::to_wstring(handle) + L" appears twice (first at line " +
+                            std::to_wstring(first->second) + L")");
         firstLine_.emplace(handle, lines_.Number());
         entry_ = StoredNotification();
         entry_.handle = handle;
         for (unsigned& line : seenAt_)
             line = 0;
-        inEntry_ = true;
-        return true;
+        while (NextSignificant()) {
+            if (key_ == "end" && value_.empty())
+                return EndEntry();
+            if (!FieldLine())
+                return false;
+        }
+        return FailHere(L"the file ends inside entry " + std::to_wstring(handle) + L" (truncated)");
     }
 
-    bool EntryLine()
+    bool FieldLine()
     {
-        if (key_ == "end" && value_.empty())
-            return EndEntry();
         const FieldName* field = nullptr;
         for (const FieldName& candidate : Fields) {
             if (key_ == candidate.name)
@@ -436,17 +418,16 @@ private:
         }
         if (!field) {
             if (key_ == "entry" || key_ == "end-of-store")
-                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
-                                                 L" has no 'end' line");
-            return Fail(lines_.Number(), L"unknown field " + Shown(key_));
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no 'end' line");
+            return FailHere(L"unknown field " + Shown(key_));
         }
         if (seenAt_[field->id])
-            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"' given twice (first at line " +
-                                             std::to_wstring(seenAt_[field->id]) + L")");
+            return FailHere(L"field '" + Wide(field->name) + L"' given twice (first at line " +
+                            std::to_wstring(seenAt_[field->id]) + L")");
         seenAt_[field->id] = lines_.Number();
         std::wstring fault;
         if (!ApplyField(field->id, value_, &entry_, &fault))
-            return Fail(lines_.Number(), L"field '" + Wide(field->name) + L"': " + fault);
+            return FailHere(L"field '" + Wide(field->name) + L"': " + fault);
         return true;
     }
 
@@ -459,23 +440,13 @@ private:
                                 (field.part == Part::User && entry_.hasUser);
             const unsigned seen = seenAt_[field.id];
             if (wanted && !seen)
-                return Fail(lines_.Number(), L"entry " + std::to_wstring(entry_.handle) +
-                                                 L" has no '" + Wide(field.name) + L"'");
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no '" +
+                                Wide(field.name) + L"'");
             if (!wanted && seen)
                 return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
                                       (field.part == Part::Trigger ? L"trigger none" : L"user none"));
         }
         entries_.push_back(entry_);
-        inEntry_ = false;
-        return true;
-    }
-
-    bool Trailer(StoreContents* contents)
-    {
-        if (NextSignificant())
-            return Fail(lines_.Number(), L"text after 'end-of-store'");
-        contents->nextHandle = nextHandle_;
-        contents->entries = std::move(entries_);
         return true;
     }
 
@@ -484,8 +455,6 @@ private:
     std::string key_;
     std::string value_;
     DWORD nextHandle_ = 1;
-    bool inEntry_ = false;
-    bool finished_ = false;
     StoredNotification entry_;
     unsigned seenAt_[FieldCount] = {};
     std::unordered_map<DWORD, unsigned> firstLine_;

@@ -1,6 +1,6 @@
-#include "platform/notify_store_text.h"
-
-#include <windows.h>
+// UTF-16 and UTF-8 for the store file and for notifyctl's output, and the
+// escapes for what a line cannot hold as it is.
+#include "platform/store/store_private.h"
 
 #include <cwchar>
 

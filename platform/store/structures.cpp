@@ -1,4 +1,6 @@
-#include "platform/notify_store_pack.h"
+// An entry and the handheld's structures: the bytes CeGetUserNotification
+// hands out, and the parts CeSetUserNotificationEx takes, both ways.
+#include "platform/store/store_private.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +21,19 @@ template <typename T>
 T* AsOffset(DWORD offset)
 {
     return reinterpret_cast<T*>(static_cast<uintptr_t>(offset));
+}
+
+// The fields of the parts that are not texts; each caller points the texts.
+void FillParts(const StoredNotification& e, CE_NOTIFICATION_TRIGGER* trigger,
+               CE_USER_NOTIFICATION* user)
+{
+    trigger->dwSize = sizeof *trigger;
+    trigger->dwType = e.type;
+    trigger->dwEvent = e.event;
+    trigger->stStartTime = e.start;
+    trigger->stEndTime = e.end;
+    user->ActionFlags = e.actionFlags;
+    user->nMaxSound = e.maxSound;
 }
 
 class Packer {
@@ -55,6 +70,11 @@ StoredText TextOf(const WCHAR* text)
 {
     return text ? StoredText(text) : std::nullopt;
 }
+
+WCHAR* Pointer(StoredText& text)
+{
+    return text ? &(*text)[0] : nullptr;
+}
 }  // namespace
 
 PackedNotification PackNotification(const StoredNotification& e)
@@ -71,37 +91,29 @@ PackedNotification PackNotification(const StoredNotification& e)
     packed.bytes.assign(size, 0);
     Packer packer(&packed);
 
-    CE_NOTIFICATION_INFO_HEADER header = {};
-    header.hNotification = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(e.handle));
-    header.dwStatus = e.status;
+    CE_NOTIFICATION_INFO_HEADER header = { HandleFromNumber(e.handle), e.status, nullptr, nullptr };
+    CE_NOTIFICATION_TRIGGER trigger = {};
+    CE_USER_NOTIFICATION user = {};
+    FillParts(e, &trigger, &user);
     const DWORD headerAt = packer.Reserve(sizeof header);
-    const DWORD triggerAt = e.hasTrigger ? packer.Reserve(sizeof(CE_NOTIFICATION_TRIGGER)) : 0;
-    const DWORD userAt = e.hasUser ? packer.Reserve(sizeof(CE_USER_NOTIFICATION)) : 0;
+    const DWORD triggerAt = e.hasTrigger ? packer.Reserve(sizeof trigger) : 0;
+    const DWORD userAt = e.hasUser ? packer.Reserve(sizeof user) : 0;
 
     if (e.hasTrigger) {
-        CE_NOTIFICATION_TRIGGER trigger = {};
-        trigger.dwSize = sizeof trigger;
-        trigger.dwType = e.type;
-        trigger.dwEvent = e.event;
         trigger.lpszApplication = packer.Text(
             e.application, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszApplication));
         trigger.lpszArguments = packer.Text(
             e.arguments, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszArguments));
-        trigger.stStartTime = e.start;
-        trigger.stEndTime = e.end;
         std::memcpy(packed.bytes.data() + triggerAt, &trigger, sizeof trigger);
         header.pcent = AsOffset<CE_NOTIFICATION_TRIGGER>(triggerAt);
         packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pcent));
     }
     if (e.hasUser) {
-        CE_USER_NOTIFICATION user = {};
-        user.ActionFlags = e.actionFlags;
         user.pwszDialogTitle =
             packer.Text(e.title, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogTitle));
         user.pwszDialogText =
             packer.Text(e.text, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogText));
         user.pwszSound = packer.Text(e.sound, userAt + offsetof(CE_USER_NOTIFICATION, pwszSound));
-        user.nMaxSound = e.maxSound;
         std::memcpy(packed.bytes.data() + userAt, &user, sizeof user);
         header.pceun = AsOffset<CE_USER_NOTIFICATION>(userAt);
         packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pceun));
@@ -143,4 +155,14 @@ StoredNotification EntryFromParts(const CE_NOTIFICATION_TRIGGER* trigger,
         e.maxSound = user->nMaxSound;
     }
     return e;
+}
+
+NotificationParts::NotificationParts(StoredNotification entry) : entry_(std::move(entry))
+{
+    FillParts(entry_, &trigger_, &user_);
+    trigger_.lpszApplication = Pointer(entry_.application);
+    trigger_.lpszArguments = Pointer(entry_.arguments);
+    user_.pwszDialogTitle = Pointer(entry_.title);
+    user_.pwszDialogText = Pointer(entry_.text);
+    user_.pwszSound = Pointer(entry_.sound);
 }

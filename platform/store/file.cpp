@@ -1,4 +1,6 @@
-#include "platform/notify_store_file.h"
+// The file on disk: how it looked, reading it whole, and replacing it so that
+// no reader sees half of it and a save reported done survives a power loss.
+#include "platform/store/store_private.h"
 
 #include <cstring>
 #include <cwchar>
@@ -7,47 +9,6 @@
 #include "base/unique_handles.h"
 
 namespace {
-// How long a caller waits for another process to finish with the store.
-constexpr DWORD StoreLockTimeoutMs = 10000;
-
-// "Access is denied." for a system error code, without the line break. A
-// full disk gets one wording of our own, whichever of its two codes it came as.
-std::wstring SystemMessage(DWORD code)
-{
-    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL)
-        return L"the disk is full";
-    WCHAR* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' '))
-        message.pop_back();
-    if (message.empty())
-        message = L"system error " + std::to_wstring(code);
-    return message;
-}
-
-// The name part shared by the store's named objects: a hash of the path in
-// upper case, since the file system ignores letter case.
-std::wstring ObjectSuffix(const std::wstring& fullPath)
-{
-    std::wstring upper(fullPath);
-    if (!upper.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(),
-                     static_cast<int>(fullPath.size()), &upper[0], static_cast<int>(upper.size()));
-    unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : upper) {
-        hash ^= static_cast<unsigned short>(c);
-        hash *= 1099511628211ull;
-    }
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%016llX", hash);
-    return text;
-}
-
 // Windows takes a folder name of up to MAX_PATH - 12 characters as it is;
 // the temporary file's name adds 4 to the store's.
 constexpr size_t LongestPlainPath = MAX_PATH - 12 - 4 - 1;
@@ -77,9 +38,9 @@ std::wstring FolderOf(const std::wstring& file)
 
 // Makes a move into the folder survive a power loss: the move is only on the
 // disk once the folder is, and Wine has no move that waits for it (it ignores
-// MOVEFILE_WRITE_THROUGH). Under Wine
-// a folder opened for writing takes FlushFileBuffers as an fsync of the folder
-// (for reading only, the flush is refused). A file system that cannot open or
+// MOVEFILE_WRITE_THROUGH). Under Wine a folder opened for writing takes
+// FlushFileBuffers as an fsync of the folder (for reading only, the flush is
+// refused). A file system that cannot open or
 // flush a folder this way gets no flush: the file has been replaced by then,
 // and the save stands, as SQLite's Unix layer does with its folder sync.
 void FlushFolder(const std::wstring& folder)
@@ -168,58 +129,30 @@ HANDLE CreateTemporary(const std::wstring& target, Temporary kind, std::wstring*
 }
 }  // namespace
 
+std::wstring SystemMessage(DWORD code)
+{
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL)
+        return L"the disk is full";
+    WCHAR* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' '))
+        message.pop_back();
+    if (message.empty())
+        message = L"system error " + std::to_wstring(code);
+    return message;
+}
+
 std::wstring FullPath(const std::wstring& path)
 {
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     std::wstring full(size, L'\0');
     const DWORD length = size ? GetFullPathNameW(path.c_str(), size, &full[0], nullptr) : 0;
     return length > 0 && length < size ? full.substr(0, length) : path;
-}
-
-StoreSharing::StoreSharing(const std::wstring& fullPath)
-{
-    const std::wstring suffix = ObjectSuffix(fullPath);
-    mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\TallyvaneStoreLock-" + suffix).c_str());
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                  (L"Local\\TallyvaneStoreChanges-" + suffix).c_str());
-    if (mapping_)
-        counter_ = static_cast<volatile LONG*>(
-            MapViewOfFile(mapping_, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-}
-
-StoreSharing::~StoreSharing()
-{
-    if (counter_)
-        UnmapViewOfFile(const_cast<LONG*>(counter_));
-    if (mapping_)
-        CloseHandle(mapping_);
-    if (mutex_)
-        CloseHandle(mutex_);
-}
-
-bool StoreSharing::Lock(std::wstring* error)
-{
-    if (!mutex_) {
-        *error = L"cannot create the store's lock";
-        return false;
-    }
-    switch (WaitForSingleObject(mutex_, StoreLockTimeoutMs)) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:
-        return true;
-    case WAIT_TIMEOUT:
-        *error = L"the store is busy: another program has held it for " +
-                 std::to_wstring(StoreLockTimeoutMs / 1000) + L" s";
-        return false;
-    default:
-        *error = L"cannot take the store's lock: " + SystemMessage(GetLastError());
-        return false;
-    }
-}
-
-void StoreSharing::Unlock()
-{
-    ReleaseMutex(mutex_);
 }
 
 bool FileStamp::operator==(const FileStamp& other) const
