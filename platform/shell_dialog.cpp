@@ -2,8 +2,10 @@
 // drawn on white as the handheld draws them, with a title strip across the top
 // that carries the shell's "ok" button.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,19 +29,12 @@ constexpr COLORREF StripText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF DonePressedFace = RGB(0x9C, 0xB4, 0xE6);
 constexpr COLORREF HandheldStatic = RGB(0xFF, 0xFF, 0xFF);
 
-const WCHAR ShellDialogProperty[] = L"ShellDialog";
-
+// What the shell adds to a dialog, kept as the data of its subclass.
 struct ShellDialog {
-    WNDPROC previous = nullptr;
     HWND done = nullptr;       // the "ok" button, or null without SHIDIF_DONEBUTTON
     UniqueFont font;           // title and "ok"
     std::vector<HGDIOBJ> templateImages;   // bitmaps the template's controls loaded
 };
-
-ShellDialog* ShellDialogOf(HWND dialog)
-{
-    return static_cast<ShellDialog*>(GetPropW(dialog, ShellDialogProperty));
-}
 
 // The dialog's own title, or its owner's (the program's name) when it has none.
 std::wstring TitleOf(HWND dialog)
@@ -92,31 +87,27 @@ void DrawDoneButton(const ShellDialog& shell, const DRAWITEMSTRUCT& item)
     RestoreDC(dc, saved);
 }
 
-HGDIOBJ BitmapOf(HWND control)
+// The bitmaps the dialog's static controls show. A static control keeps the
+// bitmap it loaded from the template when it is destroyed, and the shell's
+// dialogs are opened and closed again and again: the shell frees those
+// bitmaps with the dialog. One the program put in their place is the program's.
+std::vector<HGDIOBJ> ShownImages(HWND dialog)
 {
-    if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
-        return nullptr;
-    return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-}
-
-// A static control keeps the bitmap it loaded from the template when it is
-// destroyed, and the shell's dialogs are opened and closed again and again:
-// the shell frees those bitmaps with the dialog. One the program put in its
-// place is the program's.
-void RememberTemplateImages(HWND dialog, ShellDialog& shell)
-{
+    std::vector<HGDIOBJ> images;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (HGDIOBJ image = BitmapOf(child))
-            shell.templateImages.push_back(image);
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        if (HGDIOBJ image = reinterpret_cast<HGDIOBJ>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)))
+            images.push_back(image);
     }
+    return images;
 }
 
 void FreeTemplateImagesStillShown(HWND dialog, const ShellDialog& shell)
 {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        HGDIOBJ image = BitmapOf(child);
-        if (image && std::find(shell.templateImages.begin(), shell.templateImages.end(), image) !=
-                         shell.templateImages.end())
+    const std::vector<HGDIOBJ>& loaded = shell.templateImages;
+    for (HGDIOBJ image : ShownImages(dialog)) {
+        if (std::find(loaded.begin(), loaded.end(), image) != loaded.end())
             DeleteObject(image);
     }
 }
@@ -129,9 +120,9 @@ bool IsDesktopDefaultBrush(LRESULT brush)
 // The handheld draws dialogs and their controls on white; the desktop's
 // default is its 3D grey. Where the dialog left the colours to the system, the
 // handheld's are given; a dialog's own answer stands.
-LRESULT HandheldColours(WNDPROC previous, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT HandheldColours(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const LRESULT brush = CallWindowProcW(previous, dialog, message, wParam, lParam);
+    const LRESULT brush = DefSubclassProc(dialog, message, wParam, lParam);
     if (!IsDesktopDefaultBrush(brush))
         return brush;
     SetBkColor(reinterpret_cast<HDC>(wParam), HandheldStatic);
@@ -142,35 +133,33 @@ LRESULT HandheldColours(WNDPROC previous, HWND dialog, UINT message, WPARAM wPar
 // answering its colours means the control to draw with it, as the handheld's
 // static control does. The desktop's static selects its own font over it
 // afterwards, so such a control gives its own font up.
-LRESULT AnswerStaticColours(HWND dialog, const ShellDialog& shell, WPARAM wParam, LPARAM lParam)
+LRESULT AnswerStaticColours(HWND dialog, WPARAM wParam, LPARAM lParam)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
     HWND control = reinterpret_cast<HWND>(lParam);
     const HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
-    const LRESULT brush = HandheldColours(shell.previous, dialog, WM_CTLCOLORSTATIC, wParam, lParam);
+    const LRESULT brush = HandheldColours(dialog, WM_CTLCOLORSTATIC, wParam, lParam);
     if (GetCurrentObject(dc, OBJ_FONT) != before && SendMessageW(control, WM_GETFONT, 0, 0))
         SendMessageW(control, WM_SETFONT, 0, FALSE);
     return brush;
 }
 
-LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data)
 {
-    ShellDialog* shell = ShellDialogOf(dialog);
-    if (!shell)
-        return DefDlgProcW(dialog, message, wParam, lParam);
-    WNDPROC previous = shell->previous;
+    auto* shell = reinterpret_cast<ShellDialog*>(data);
     switch (message) {
     case WM_ERASEBKGND: {
-        const LRESULT erased = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        const LRESULT erased = DefSubclassProc(dialog, message, wParam, lParam);
         if (shell->done)
             PaintTitleStrip(dialog, *shell, reinterpret_cast<HDC>(wParam));
         return erased;
     }
     case WM_CTLCOLORSTATIC:
-        return AnswerStaticColours(dialog, *shell, wParam, lParam);
+        return AnswerStaticColours(dialog, wParam, lParam);
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORBTN:
-        return HandheldColours(previous, dialog, message, wParam, lParam);
+        return HandheldColours(dialog, message, wParam, lParam);
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (shell->done && item->hwndItem == shell->done) {
@@ -180,7 +169,7 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         break;
     }
     case WM_SETTEXT: {
-        const LRESULT result = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
         RECT strip = { 0, 0, 0x7FFF, TitleStripHeight };
         InvalidateRect(dialog, &strip, TRUE);
         return result;
@@ -188,16 +177,14 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
         FreeTemplateImagesStillShown(dialog, *shell);
         break;
-    case WM_NCDESTROY: {
-        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemovePropW(dialog, ShellDialogProperty);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(dialog, ShellDialogProc, 0);
         delete shell;
-        return CallWindowProcW(previous, dialog, message, wParam, lParam);
-    }
+        break;
     default:
         break;
     }
-    return CallWindowProcW(previous, dialog, message, wParam, lParam);
+    return DefSubclassProc(dialog, message, wParam, lParam);
 }
 
 void SizeToScreenAboveMenuBar(HWND dialog)
@@ -253,18 +240,17 @@ void PlaceDoneButton(HWND dialog, HWND done)
                  (TitleStripHeight - DoneButtonHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// The dialog's procedure is wrapped once, whatever SHInitDialog is asked later.
+// The dialog is subclassed once, whatever SHInitDialog is asked later.
 ShellDialog* AttachShell(HWND dialog)
 {
-    if (ShellDialog* shell = ShellDialogOf(dialog))
-        return shell;
+    DWORD_PTR attached = 0;
+    if (GetWindowSubclass(dialog, ShellDialogProc, 0, &attached))
+        return reinterpret_cast<ShellDialog*>(attached);
     auto shell = std::make_unique<ShellDialog>();
     shell->font = CreateShellFont(12);
-    if (!SetPropW(dialog, ShellDialogProperty, shell.get()))
+    shell->templateImages = ShownImages(dialog);
+    if (!SetWindowSubclass(dialog, ShellDialogProc, 0, reinterpret_cast<DWORD_PTR>(shell.get())))
         return nullptr;
-    RememberTemplateImages(dialog, *shell);
-    shell->previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShellDialogProc)));
     return shell.release();
 }
 
