@@ -2,6 +2,8 @@
 // docs/store-format.md. Nothing here knows about locks, caches or the calls.
 #include "platform/store/store_private.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <unordered_map>
 
@@ -111,40 +113,6 @@ std::string StoreText(DWORD nextHandle, const std::vector<std::string_view>& ent
 }
 
 namespace {
-// Reads the file line by line; a line feed ends a line, a carriage return
-// before it is dropped.
-class LineReader {
-public:
-    explicit LineReader(const std::string& bytes) : bytes_(bytes)
-    {
-        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            pos_ = 3;
-    }
-
-    bool Next(std::string* line)
-    {
-        if (pos_ >= bytes_.size())
-            return false;
-        size_t end = bytes_.find('\n', pos_);
-        if (end == std::string::npos)
-            end = bytes_.size();
-        size_t stop = end;
-        if (stop > pos_ && bytes_[stop - 1] == '\r')
-            --stop;
-        line->assign(bytes_, pos_, stop - pos_);
-        pos_ = end + 1;
-        ++number_;
-        return true;
-    }
-
-    unsigned Number() const { return number_; }
-
-private:
-    const std::string& bytes_;
-    size_t pos_ = 0;
-    unsigned number_ = 0;
-};
-
 // Without the blanks (spaces and tabs) at either end.
 std::string Trimmed(const std::string& line)
 {
@@ -253,27 +221,21 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
 // the week last, kept as given.
 bool ParseTime(const std::string& v, SYSTEMTIME* time)
 {
-    static const char Separators[] = "-- ::. ";
     SYSTEMTIME parsed = {};
     WORD* const fields[] = { &parsed.wYear, &parsed.wMonth, &parsed.wDay, &parsed.wHour,
                              &parsed.wMinute, &parsed.wSecond, &parsed.wMilliseconds,
                              &parsed.wDayOfWeek };
-    size_t pos = 0;
+    const char* at = v.data();
+    const char* const last = at + v.size();
     for (size_t i = 0; i < 8; ++i) {
-        if (i > 0) {
-            if (pos >= v.size() || v[pos] != Separators[i - 1])
-                return false;
-            ++pos;
-        }
-        const size_t start = pos;
-        unsigned value = 0;
-        while (pos < v.size() && v[pos] >= '0' && v[pos] <= '9' && pos - start < 5)
-            value = value * 10 + (v[pos++] - '0');
-        if (pos == start || value > 0xFFFF)
+        if (i > 0 && (at == last || *at++ != "-- ::. "[i - 1]))
             return false;
-        *fields[i] = static_cast<WORD>(value);
+        const auto [end, fault] = std::from_chars(at, last, *fields[i]);
+        if (fault != std::errc() || end - at > 5)
+            return false;
+        at = end;
     }
-    if (pos != v.size())
+    if (at != last)
         return false;
     *time = parsed;
     return true;
@@ -310,7 +272,10 @@ bool ApplyField(FieldId id, const std::string& v, StoredNotification* e, std::ws
 
 class StoreParser {
 public:
-    StoreParser(const std::string& bytes, std::wstring* error) : lines_(bytes), error_(error) {}
+    StoreParser(const std::string& bytes, std::wstring* error)
+        : bytes_(bytes), pos_(bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0), error_(error)
+    {
+    }
 
     bool Run(StoreContents* contents)
     {
@@ -336,14 +301,26 @@ private:
         *error_ = L"line " + std::to_wstring(line) + L": " + what;
         return false;
     }
-    bool FailHere(const std::wstring& what) { return Fail(lines_.Number(), what); }
+    bool FailHere(const std::wstring& what) { return Fail(lineNumber_, what); }
+
+    // The next line: a line feed ends it, a carriage return before that is dropped.
+    bool NextLine(std::string* line)
+    {
+        if (pos_ >= bytes_.size())
+            return false;
+        const size_t end = std::min(bytes_.find('\n', pos_), bytes_.size());
+        line->assign(bytes_, pos_, (end > pos_ && bytes_[end - 1] == '\r' ? end - 1 : end) - pos_);
+        pos_ = end + 1;
+        ++lineNumber_;
+        return true;
+    }
 
     // The next line that is neither blank nor a comment, split into its key
     // and the value after the first space.
     bool NextSignificant()
     {
         std::string line;
-        while (lines_.Next(&line)) {
+        while (NextLine(&line)) {
             line = Trimmed(line);
             if (line.empty() || line[0] == '#')
                 continue;
@@ -360,7 +337,7 @@ private:
         std::string line;
         const std::wstring notStore =
             L"not a notification store: the first line must be 'tallyvane-notifications 1'";
-        if (!lines_.Next(&line))
+        if (!NextLine(&line))
             return Fail(1, L"the file is empty; " + notStore);
         line = Trimmed(line);
         const size_t space = line.find(' ');
@@ -395,7 +372,7 @@ private:
         if (first != firstLine_.end())
             return FailHere(L"handle " + std::to_wstring(handle) + L" appears twice (first at line " +
                             std::to_wstring(first->second) + L")");
-        firstLine_.emplace(handle, lines_.Number());
+        firstLine_.emplace(handle, lineNumber_);
         entry_ = StoredNotification();
         entry_.handle = handle;
         for (unsigned& line : seenAt_)
@@ -424,7 +401,7 @@ private:
         if (seenAt_[field->id])
             return FailHere(L"field '" + Wide(field->name) + L"' given twice (first at line " +
                             std::to_wstring(seenAt_[field->id]) + L")");
-        seenAt_[field->id] = lines_.Number();
+        seenAt_[field->id] = lineNumber_;
         std::wstring fault;
         if (!ApplyField(field->id, value_, &entry_, &fault))
             return FailHere(L"field '" + Wide(field->name) + L"': " + fault);
@@ -450,7 +427,9 @@ private:
         return true;
     }
 
-    LineReader lines_;
+    const std::string& bytes_;
+    size_t pos_;                 // where the next line starts
+    unsigned lineNumber_ = 0;    // of the line last read
     std::wstring* error_;
     std::string key_;
     std::string value_;
