@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
 namespace {
@@ -104,9 +105,7 @@ private:
 };
 
 struct Store {
-    Store() { InitializeCriticalSection(&threads); }
-
-    CRITICAL_SECTION threads;             // the calls may come from any thread
+    std::mutex threads;                   // the calls may come from any thread
     std::wstring chosenPath;              // from NotifyStoreUsePath; empty for the default
     std::wstring path;                    // full path of the file, once there is `sharing`
     std::unique_ptr<StoreSharing> sharing;
@@ -129,16 +128,7 @@ Store& TheStore()
 }
 
 // One thread of this process at a time in the store.
-class ThreadLock {
-public:
-    explicit ThreadLock(Store& store) : store_(store) { EnterCriticalSection(&store_.threads); }
-    ~ThreadLock() { LeaveCriticalSection(&store_.threads); }
-    ThreadLock(const ThreadLock&) = delete;
-    ThreadLock& operator=(const ThreadLock&) = delete;
-
-private:
-    Store& store_;
-};
+using ThreadLock = std::lock_guard<std::mutex>;
 
 // Whether a fault numbered `at` (0: every call) applies to call number `call`.
 bool Hits(DWORD at, DWORD call)
@@ -184,25 +174,25 @@ bool ReportFault(Store& s, const std::wstring& what, DWORD code)
 // One process of the device at a time in the store's file.
 class ProcessLock {
 public:
-    explicit ProcessLock(Store& s) : store_(s)
+    explicit ProcessLock(Store& s) : sharing_(s.sharing.get())
     {
         std::wstring error;
-        held_ = s.sharing->Lock(&error);
-        if (!held_)
+        if (!sharing_->Lock(&error)) {
+            sharing_ = nullptr;
             ReportFault(s, error, ERROR_TIMEOUT);
+        }
     }
     ~ProcessLock()
     {
-        if (held_)
-            store_.sharing->Unlock();
+        if (sharing_)
+            sharing_->Unlock();
     }
     ProcessLock(const ProcessLock&) = delete;
     ProcessLock& operator=(const ProcessLock&) = delete;
-    bool Held() const { return held_; }
+    bool Held() const { return sharing_ != nullptr; }
 
 private:
-    Store& store_;
-    bool held_ = false;
+    StoreSharing* sharing_;
 };
 
 // With the process lock held: reads the file again when it changed since
@@ -291,7 +281,7 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
                                          LPDWORD pcHandlesNeeded)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     if (!pcHandlesNeeded || (!rghNotifications && cHandles != 0))
         return Refuse(ERROR_INVALID_PARAMETER);
     NotifyStoreFaults& f = s.faults;
@@ -325,7 +315,7 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
                                   LPBYTE pBuffer)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     if (!pcBytesNeeded)
         return Refuse(ERROR_INVALID_PARAMETER);
     if (pBuffer)
@@ -351,7 +341,7 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
 BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     if (s.faults.failAllClears || (s.faults.failClear && hNotification == s.faults.failClear))
         return Refuse(ERROR_GEN_FAILURE);
     return Modify(s, [&] { return s.entries.Erase(hNotification) || Refuse(ERROR_INVALID_HANDLE); });
@@ -365,7 +355,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
         return nullptr;
     }
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     StoredNotification entry = EntryFromParts(pcnt, pceun);
     HANDLE result = nullptr;
     const bool done = Modify(s, [&] {
@@ -391,7 +381,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
 std::wstring NotifyStorePath()
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     Resolve(s);
     return s.path;
 }
@@ -399,7 +389,7 @@ std::wstring NotifyStorePath()
 void NotifyStoreUsePath(const std::wstring& path)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     s.chosenPath = path;
     s.sharing.reset();
     s.loaded = false;
@@ -410,7 +400,7 @@ void NotifyStoreUsePath(const std::wstring& path)
 BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     return Modify(s, [&] {
         CachedEntry* cached = s.entries.Find(h);
         if (!cached)
@@ -425,7 +415,7 @@ BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 bool NotifyStoreSnapshot(StoreContents* contents)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     if (!EnsureCurrent(s, true))
         return false;
     contents->nextHandle = s.entries.NextHandle();
@@ -439,7 +429,7 @@ bool NotifyStoreSnapshot(StoreContents* contents)
 bool NotifyStoreText(std::string* text, size_t* entryCount)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     if (!EnsureCurrent(s, true))
         return false;
     *text = s.entries.FileText();
@@ -451,7 +441,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
                            std::vector<HANDLE>* handles)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     std::vector<HANDLE> added;
     const bool done = Modify(s, [&] {
         if (entries.size() > s.entries.HandlesLeft())
@@ -470,7 +460,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
 bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing)
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     std::vector<HANDLE> absent;
     const bool done = Modify(s, [&] {
         for (HANDLE h : handles) {
@@ -496,7 +486,7 @@ bool NotifyStoreClearAll()
 std::wstring NotifyStoreLastError()
 {
     Store& s = TheStore();
-    ThreadLock lock(s);
+    ThreadLock lock(s.threads);
     return s.lastError;
 }
 
