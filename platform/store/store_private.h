@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_handles.h"
 #include "platform/store/notify_store.h"
 
 // structures.cpp: the bytes that CeGetUserNotification hands out for one
@@ -34,9 +35,6 @@ StoredNotification EntryFromParts(const CE_NOTIFICATION_TRIGGER* trigger,
 class StoreSharing {
 public:
     explicit StoreSharing(const std::wstring& fullPath);
-    ~StoreSharing();
-    StoreSharing(const StoreSharing&) = delete;
-    StoreSharing& operator=(const StoreSharing&) = delete;
 
     // Waits for the lock. A holder that died leaves it abandoned, which is
     // fine: the file is only ever replaced whole.
@@ -52,9 +50,10 @@ public:
     LONG Bump() { return counter_ ? InterlockedIncrement(counter_) : 0; }
 
 private:
-    HANDLE mutex_ = nullptr;
-    HANDLE mapping_ = nullptr;
-    volatile LONG* counter_ = nullptr;
+    UniqueHandle mutex_;
+    UniqueHandle mapping_;
+    UniqueOwner<LPVOID, UnmapViewOfFile> view_;
+    volatile LONG* counter_ = nullptr;   // in view_, or null without it
 };
 
 // file.cpp: "Access is denied." for a system error code, without the line
