@@ -133,11 +133,6 @@ std::wstring Shown(const std::string& token)
     return L"'" + text + L"'";
 }
 
-std::wstring Wide(const std::string& ascii)
-{
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 // A value's fault, for the caller to put after the field's name.
 bool Fault(std::wstring* fault, const std::wstring& what)
 {
@@ -399,12 +394,12 @@ private:
             return FailHere(L"unknown field " + Shown(key_));
         }
         if (seenAt_[field->id])
-            return FailHere(L"field '" + Wide(field->name) + L"' given twice (first at line " +
+            return FailHere(L"field " + Shown(field->name) + L" given twice (first at line " +
                             std::to_wstring(seenAt_[field->id]) + L")");
         seenAt_[field->id] = lineNumber_;
         std::wstring fault;
         if (!ApplyField(field->id, value_, &entry_, &fault))
-            return FailHere(L"field '" + Wide(field->name) + L"': " + fault);
+            return FailHere(L"field " + Shown(field->name) + L": " + fault);
         return true;
     }
 
@@ -417,10 +412,9 @@ private:
                                 (field.part == Part::User && entry_.hasUser);
             const unsigned seen = seenAt_[field.id];
             if (wanted && !seen)
-                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no '" +
-                                Wide(field.name) + L"'");
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no " + Shown(field.name));
             if (!wanted && seen)
-                return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
+                return Fail(seen, L"field " + Shown(field.name) + L" in an entry with " +
                                       (field.part == Part::Trigger ? L"trigger none" : L"user none"));
         }
         entries_.push_back(entry_);
