@@ -16,9 +16,6 @@
 // Asks a menu bar for its menu.
 #define SHCMBM_GETMENU (WM_USER + 402)
 
-// A menu-bar button without an image.
-#define I_IMAGENONE (-2)
-
 typedef struct tagSHMENUBARINFO {
     DWORD cbSize;        // 36 on the device
     HWND hwndParent;     // receives the bar's WM_COMMAND
