@@ -21,13 +21,6 @@ namespace {
 // user32's space above and below the text, and below the buttons.
 constexpr int Margin = 8;
 
-std::wstring ClassOf(HWND window)
-{
-    WCHAR name[32] = {};
-    GetClassNameW(window, name, ARRAYSIZE(name));
-    return name;
-}
-
 std::wstring TextOf(HWND window)
 {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -53,13 +46,14 @@ BoxParts PartsOf(HWND box)
 {
     BoxParts parts;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring name = ClassOf(child);
-        if (!lstrcmpiW(name.c_str(), L"Static")) {
+        WCHAR name[32] = {};
+        GetClassNameW(child, name, ARRAYSIZE(name));
+        if (!lstrcmpiW(name, L"Static")) {
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                 parts.icon = child;
             else if (!parts.text || TextOf(child).size() > TextOf(parts.text).size())
                 parts.text = child;
-        } else if (!lstrcmpiW(name.c_str(), L"Button") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+        } else if (!lstrcmpiW(name, L"Button") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
             parts.buttons.push_back(child);
         }
     }
