@@ -106,24 +106,18 @@ bool WriteAndFlush(HANDLE file, const std::string& bytes, DWORD* code)
     return true;
 }
 
-// Opens the temporary file that a replace writes, for writing and for its
-// move; *suffix is what its name adds to the target's. The store's has one
-// fixed name: writers take turns under the lock, and a file left by a writer
-// that died is simply written over by the next one. Any other takes the first
-// name of its own that nothing has.
+// Opens the temporary file that a replace writes (see Temporary), for writing
+// and for its move; *suffix is what its name adds to the target's. The
+// store's is written over; a name of its own is taken only when nothing has it.
 HANDLE CreateTemporary(const std::wstring& target, Temporary kind, std::wstring* suffix)
 {
-    if (kind == Temporary::StoreNew) {
-        *suffix = L".new";
-        return CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    const bool storeNew = kind == Temporary::StoreNew;
     for (unsigned attempt = 0;; ++attempt) {
         wchar_t unique[32];
         std::swprintf(unique, 32, L".%lx-%u.tmp", GetCurrentProcessId(), attempt);
-        *suffix = unique;
+        *suffix = storeNew ? L".new" : unique;
         HANDLE file = CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                  storeNew ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS || attempt == 99)
             return file;
     }

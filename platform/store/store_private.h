@@ -28,10 +28,9 @@ void UnpackNotification(const PackedNotification& packed, BYTE* buffer);
 StoredNotification EntryFromParts(const CE_NOTIFICATION_TRIGGER* trigger,
                                   const CE_USER_NOTIFICATION* user);
 
-// sharing.cpp: the named objects of the store at one full path, a lock around
-// every load-modify-save and a change counter in shared memory that every
-// save bumps. Every process that names the same file (letter case aside) gets
-// the same objects.
+// sharing.cpp: the named lock and change counter of the store at one full
+// path; every process that names the same file (letter case aside) gets the
+// same ones.
 class StoreSharing {
 public:
     explicit StoreSharing(const std::wstring& fullPath);
