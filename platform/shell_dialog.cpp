@@ -168,12 +168,6 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         break;
     }
-    case WM_SETTEXT: {
-        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
-        RECT strip = { 0, 0, 0x7FFF, TitleStripHeight };
-        InvalidateRect(dialog, &strip, TRUE);
-        return result;
-    }
     case WM_DESTROY:
         FreeTemplateImagesStillShown(dialog, *shell);
         break;
@@ -185,13 +179,6 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         break;
     }
     return DefSubclassProc(dialog, message, wParam, lParam);
-}
-
-void SizeToScreenAboveMenuBar(HWND dialog)
-{
-    const RECT screen = HandheldScreenRect();
-    SetWindowPos(dialog, nullptr, screen.left, screen.top, screen.right - screen.left,
-                 screen.bottom - screen.top - HandheldMenuBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The handheld clips every window by its siblings and children; without it
@@ -269,8 +256,11 @@ BOOL SHInitDialog(SHINITDLGINFO* pshidi)
 
     ClipLikeHandheld(dialog);
     const bool fullScreen = (pshidi->dwFlags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) != 0;
-    if (fullScreen)
-        SizeToScreenAboveMenuBar(dialog);
+    if (fullScreen) {
+        const RECT screen = HandheldScreenRect();
+        SetWindowPos(dialog, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top - HandheldMenuBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if ((pshidi->dwFlags & SHIDIF_DONEBUTTON) && !shell->done) {
         MakeRoomForStrip(dialog, !fullScreen);
         shell->done = CreateDoneButton(dialog);
