@@ -461,21 +461,18 @@ bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HAN
 {
     Store& s = TheStore();
     ThreadLock lock(s.threads);
-    std::vector<HANDLE> absent;
-    const bool done = Modify(s, [&] {
+    missing->clear();
+    return Modify(s, [&] {
         for (HANDLE h : handles) {
             if (!s.entries.Find(h))
-                absent.push_back(h);
+                missing->push_back(h);
         }
-        if (!absent.empty())
+        if (!missing->empty())
             return Refuse(ERROR_INVALID_HANDLE);
         for (HANDLE h : handles)
             s.entries.Erase(h);
         return true;
     });
-    if (missing)
-        *missing = std::move(absent);
-    return done;
 }
 
 bool NotifyStoreClearAll()
