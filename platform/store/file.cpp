@@ -134,12 +134,8 @@ std::wstring SystemMessage(DWORD code)
         nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
     std::wstring message = length ? std::wstring(text, length) : std::wstring();
     LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' '))
-        message.pop_back();
-    if (message.empty())
-        message = L"system error " + std::to_wstring(code);
-    return message;
+    message.erase(message.find_last_not_of(L"\r\n ") + 1);
+    return message.empty() ? L"system error " + std::to_wstring(code) : message;
 }
 
 std::wstring FullPath(const std::wstring& path)
