@@ -19,15 +19,14 @@ bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out)
     if (count == 0 || size != sizeof header + count * sizeof(MenuBarButtonEntry))
         return false;
 
-    const auto* entries = static_cast<const BYTE*>(data) + sizeof header;
     MenuBarResource parsed;
     parsed.menuId = header[0];
-    for (WORD i = 0; i < count; ++i) {
-        MenuBarButtonEntry button;
-        std::memcpy(&button, entries + i * sizeof button, sizeof button);
+    parsed.buttons.resize(count);
+    std::memcpy(parsed.buttons.data(), static_cast<const BYTE*>(data) + sizeof header,
+                count * sizeof(MenuBarButtonEntry));
+    for (const MenuBarButtonEntry& button : parsed.buttons) {
         if ((button.style & TBSTYLE_DROPDOWN) && button.subMenu == MenuBarNoSubMenu)
             return false;
-        parsed.buttons.push_back(button);
     }
     *out = std::move(parsed);
     return true;
@@ -52,8 +51,7 @@ bool LoadMenuBarContent(HINSTANCE module, UINT id, MenuBarContent* out)
         const int length = LoadStringW(module, button.label, reinterpret_cast<LPWSTR>(&label), 0);
         if (length <= 0)
             return false;
-        MenuBarItem item = { button.command, button.state, button.style,
-                             std::wstring(label, std::min(length, MaxLabelLength)), nullptr };
+        MenuBarItem item = { button, std::wstring(label, std::min(length, MaxLabelLength)), nullptr };
         if (button.subMenu != MenuBarNoSubMenu) {
             HMENU popup = GetSubMenu(content.menu.get(), button.subMenu);
             if (!popup)
