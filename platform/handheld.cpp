@@ -97,7 +97,8 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
 {
     static const auto create = User32Function<decltype(&CreateWindowAsHandheld)>("CreateWindowExW");
     if ((style & WS_CHILD) || x != CW_USEDEFAULT || width != CW_USEDEFAULT)
-        return create(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
+        return create(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
+                      param);
     const ReshapingNewWindow placing(&WholeScreen);
     return create(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
 }

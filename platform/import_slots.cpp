@@ -51,9 +51,11 @@ LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message
 
 // Each slot has the type of user32's function, so that the desktop's must match it.
 extern "C" {
-decltype(&CreateWindowExW) ImportedCreateWindowExW __asm__("__imp__CreateWindowExW@48") = CreateWindowAsHandheld;
+decltype(&CreateWindowExW) ImportedCreateWindowExW __asm__("__imp__CreateWindowExW@48") =
+    CreateWindowAsHandheld;
 decltype(&SetForegroundWindow) ImportedSetForegroundWindow __asm__("__imp__SetForegroundWindow@4") =
     SetForegroundAsHandheld;
-decltype(&CallWindowProcW) ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") = CallWindowProcDirect;
+decltype(&CallWindowProcW) ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") =
+    CallWindowProcDirect;
 decltype(&MessageBoxW) ImportedMessageBoxW __asm__("__imp__MessageBoxW@16") = MessageBoxAsHandheld;
 }
