@@ -5,50 +5,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <iterator>
 #include <unordered_map>
 
 namespace {
 constexpr char Magic[] = "tallyvane-notifications";
 constexpr DWORD FormatVersion = 1;
-
-enum FieldId {
-    FieldStatus,
-    FieldTrigger,
-    FieldEvent,
-    FieldApplication,
-    FieldArguments,
-    FieldStartTime,
-    FieldEndTime,
-    FieldUser,
-    FieldTitle,
-    FieldText,
-    FieldSound,
-    FieldMaxSound,
-    FieldCount
-};
-
-enum class Part { Entry, Trigger, User };
-
-struct FieldName {
-    FieldId id;
-    const char* name;
-    Part part;
-};
-
-constexpr FieldName Fields[] = {
-    { FieldStatus, "status", Part::Entry },
-    { FieldTrigger, "trigger", Part::Entry },
-    { FieldEvent, "event", Part::Trigger },
-    { FieldApplication, "application", Part::Trigger },
-    { FieldArguments, "arguments", Part::Trigger },
-    { FieldStartTime, "start-time", Part::Trigger },
-    { FieldEndTime, "end-time", Part::Trigger },
-    { FieldUser, "user", Part::Entry },
-    { FieldTitle, "title", Part::User },
-    { FieldText, "text", Part::User },
-    { FieldSound, "sound", Part::User },
-    { FieldMaxSound, "max-sound", Part::User },
-};
 
 std::string TimeText(const SYSTEMTIME& t)
 {
@@ -236,34 +198,52 @@ bool ParseTime(const std::string& v, SYSTEMTIME* time)
     return true;
 }
 
-bool ApplyField(FieldId id, const std::string& v, StoredNotification* e, std::wstring* fault)
+// Readers of a field's value into its member of the entry; on a fault they
+// say what, for the caller to put after the field's name.
+using E = StoredNotification;
+
+template <auto Member, auto Parse>
+bool ReadValue(const std::string& v, E* e, std::wstring* fault)
 {
-    bool ok = true;
-    switch (id) {
-    case FieldStatus: ok = ParseNumber(v, &e->status); break;
-    case FieldTrigger:
-        e->hasTrigger = v != "none";
-        ok = !e->hasTrigger || ParseTriggerType(v, &e->type);
-        break;
-    case FieldEvent: ok = ParseEvent(v, &e->event); break;
-    case FieldApplication: return ParseText(v, &e->application, fault);
-    case FieldArguments: return ParseText(v, &e->arguments, fault);
-    case FieldStartTime: ok = ParseTime(v, &e->start); break;
-    case FieldEndTime: ok = ParseTime(v, &e->end); break;
-    case FieldUser:
-        e->hasUser = v != "none";
-        ok = !e->hasUser || ParseActionFlags(v, &e->actionFlags);
-        break;
-    case FieldTitle: return ParseText(v, &e->title, fault);
-    case FieldText: return ParseText(v, &e->text, fault);
-    case FieldSound: return ParseText(v, &e->sound, fault);
-    case FieldMaxSound: ok = ParseNumber(v, &e->maxSound); break;
-    case FieldCount: ok = false; break;
-    }
-    if (!ok)
-        *fault = L"bad value " + Shown(v);
-    return ok;
+    return Parse(v, &(e->*Member)) || Fault(fault, L"bad value " + Shown(v));
 }
+
+template <auto Member>
+bool ReadText(const std::string& v, E* e, std::wstring* fault)
+{
+    return ParseText(v, &(e->*Member), fault);
+}
+
+// A part's kind or flags, or "none" for an entry without that part.
+template <auto Has, auto Member, auto Parse>
+bool ReadPart(const std::string& v, E* e, std::wstring* fault)
+{
+    e->*Has = v != "none";
+    return !(e->*Has) || ReadValue<Member, Parse>(v, e, fault);
+}
+
+enum class Part { Entry, Trigger, User };
+
+struct Field {
+    const char* name;
+    Part part;
+    bool (*read)(const std::string& v, E* e, std::wstring* fault);
+};
+
+constexpr Field Fields[] = {
+    { "status", Part::Entry, ReadValue<&E::status, ParseNumber> },
+    { "trigger", Part::Entry, ReadPart<&E::hasTrigger, &E::type, ParseTriggerType> },
+    { "event", Part::Trigger, ReadValue<&E::event, ParseEvent> },
+    { "application", Part::Trigger, ReadText<&E::application> },
+    { "arguments", Part::Trigger, ReadText<&E::arguments> },
+    { "start-time", Part::Trigger, ReadValue<&E::start, ParseTime> },
+    { "end-time", Part::Trigger, ReadValue<&E::end, ParseTime> },
+    { "user", Part::Entry, ReadPart<&E::hasUser, &E::actionFlags, ParseActionFlags> },
+    { "title", Part::User, ReadText<&E::title> },
+    { "text", Part::User, ReadText<&E::text> },
+    { "sound", Part::User, ReadText<&E::sound> },
+    { "max-sound", Part::User, ReadValue<&E::maxSound, ParseNumber> },
+};
 
 class StoreParser {
 public:
@@ -383,8 +363,8 @@ private:
 
     bool FieldLine()
     {
-        const FieldName* field = nullptr;
-        for (const FieldName& candidate : Fields) {
+        const Field* field = nullptr;
+        for (const Field& candidate : Fields) {
             if (key_ == candidate.name)
                 field = &candidate;
         }
@@ -393,12 +373,13 @@ private:
                 return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no 'end' line");
             return FailHere(L"unknown field " + Shown(key_));
         }
-        if (seenAt_[field->id])
+        unsigned& seen = seenAt_[field - Fields];
+        if (seen)
             return FailHere(L"field " + Shown(field->name) + L" given twice (first at line " +
-                            std::to_wstring(seenAt_[field->id]) + L")");
-        seenAt_[field->id] = lineNumber_;
+                            std::to_wstring(seen) + L")");
+        seen = lineNumber_;
         std::wstring fault;
-        if (!ApplyField(field->id, value_, &entry_, &fault))
+        if (!field->read(value_, &entry_, &fault))
             return FailHere(L"field " + Shown(field->name) + L": " + fault);
         return true;
     }
@@ -406,11 +387,11 @@ private:
     // Every field of a part that is there must be given; none of a part that is not.
     bool EndEntry()
     {
-        for (const FieldName& field : Fields) {
+        for (const Field& field : Fields) {
             const bool wanted = field.part == Part::Entry ||
                                 (field.part == Part::Trigger && entry_.hasTrigger) ||
                                 (field.part == Part::User && entry_.hasUser);
-            const unsigned seen = seenAt_[field.id];
+            const unsigned seen = seenAt_[&field - Fields];
             if (wanted && !seen)
                 return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no " + Shown(field.name));
             if (!wanted && seen)
@@ -429,7 +410,7 @@ private:
     std::string value_;
     DWORD nextHandle_ = 1;
     StoredNotification entry_;
-    unsigned seenAt_[FieldCount] = {};
+    unsigned seenAt_[std::size(Fields)] = {};   // the line of each field in this entry
     std::unordered_map<DWORD, unsigned> firstLine_;
     std::vector<StoredNotification> entries_;
 };
