@@ -7,9 +7,7 @@
 #include <windows.h>
 
 // Sent when memory runs low, first to the program longest in the background.
-#ifndef WM_HIBERNATE
 #define WM_HIBERNATE 0x03FF
-#endif
 
 // Asks a menu bar for one of its drop-downs (lParam: the button's command id).
 #define SHCMBM_GETSUBMENU (WM_USER + 401)

@@ -146,13 +146,6 @@ std::wstring FullPath(const std::wstring& path)
     return length > 0 && length < size ? full.substr(0, length) : path;
 }
 
-bool FileStamp::operator==(const FileStamp& other) const
-{
-    return exists == other.exists && written.dwLowDateTime == other.written.dwLowDateTime &&
-           written.dwHighDateTime == other.written.dwHighDateTime && sizeHigh == other.sizeHigh &&
-           sizeLow == other.sizeLow;
-}
-
 FileStamp StampOf(const std::wstring& path)
 {
     FileStamp stamp;
@@ -160,8 +153,7 @@ FileStamp StampOf(const std::wstring& path)
     if (GetFileAttributesExW(LongForm(path).c_str(), GetFileExInfoStandard, &data)) {
         stamp.exists = true;
         stamp.written = data.ftLastWriteTime;
-        stamp.sizeHigh = data.nFileSizeHigh;
-        stamp.sizeLow = data.nFileSizeLow;
+        stamp.size = (ULONGLONG{ data.nFileSizeHigh } << 32) | data.nFileSizeLow;
     }
     return stamp;
 }

@@ -14,9 +14,8 @@ constexpr DWORD StoreLockTimeoutMs = 10000;
 std::wstring ObjectSuffix(const std::wstring& fullPath)
 {
     std::wstring upper(fullPath);
-    if (!upper.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(),
-                     static_cast<int>(fullPath.size()), &upper[0], static_cast<int>(upper.size()));
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(), static_cast<int>(fullPath.size()),
+                 &upper[0], static_cast<int>(upper.size()));
     unsigned long long hash = 14695981039346656037ull;
     for (wchar_t c : upper) {
         hash ^= static_cast<unsigned short>(c);

@@ -66,9 +66,11 @@ std::wstring FullPath(const std::wstring& path);
 struct FileStamp {
     bool exists = false;
     FILETIME written = {};
-    DWORD sizeHigh = 0;
-    DWORD sizeLow = 0;
-    bool operator==(const FileStamp& other) const;
+    ULONGLONG size = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && CompareFileTime(&written, &other.written) == 0 && size == other.size;
+    }
 };
 FileStamp StampOf(const std::wstring& path);
 
