@@ -103,27 +103,13 @@ std::vector<HGDIOBJ> ShownImages(HWND dialog)
     return images;
 }
 
-void FreeTemplateImagesStillShown(HWND dialog, const ShellDialog& shell)
-{
-    const std::vector<HGDIOBJ>& loaded = shell.templateImages;
-    for (HGDIOBJ image : ShownImages(dialog)) {
-        if (std::find(loaded.begin(), loaded.end(), image) != loaded.end())
-            DeleteObject(image);
-    }
-}
-
-bool IsDesktopDefaultBrush(LRESULT brush)
-{
-    return brush == 0 || reinterpret_cast<HBRUSH>(brush) == GetSysColorBrush(COLOR_3DFACE);
-}
-
 // The handheld draws dialogs and their controls on white; the desktop's
 // default is its 3D grey. Where the dialog left the colours to the system, the
 // handheld's are given; a dialog's own answer stands.
 LRESULT HandheldColours(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT brush = DefSubclassProc(dialog, message, wParam, lParam);
-    if (!IsDesktopDefaultBrush(brush))
+    if (brush != 0 && reinterpret_cast<HBRUSH>(brush) != GetSysColorBrush(COLOR_3DFACE))
         return brush;
     SetBkColor(reinterpret_cast<HDC>(wParam), HandheldStatic);
     return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
@@ -169,7 +155,11 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         break;
     }
     case WM_DESTROY:
-        FreeTemplateImagesStillShown(dialog, *shell);
+        for (HGDIOBJ image : ShownImages(dialog)) {
+            const std::vector<HGDIOBJ>& loaded = shell->templateImages;
+            if (std::find(loaded.begin(), loaded.end(), image) != loaded.end())
+                DeleteObject(image);
+        }
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(dialog, ShellDialogProc, 0);
@@ -207,15 +197,6 @@ void MakeRoomForStrip(HWND dialog, bool grow)
         SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + TitleStripHeight,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-}
-
-HWND CreateDoneButton(HWND dialog)
-{
-    return CreateWindowExW(0, L"button", L"ok", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
-                           DoneButtonWidth, DoneButtonHeight, dialog,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
-                           nullptr);
 }
 
 // At the right end of the strip, whatever size the dialog has now.
@@ -263,7 +244,11 @@ BOOL SHInitDialog(SHINITDLGINFO* pshidi)
     }
     if ((pshidi->dwFlags & SHIDIF_DONEBUTTON) && !shell->done) {
         MakeRoomForStrip(dialog, !fullScreen);
-        shell->done = CreateDoneButton(dialog);
+        shell->done = CreateWindowExW(0, L"button", L"ok", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
+                                      DoneButtonWidth, DoneButtonHeight, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
+                                      nullptr);
         if (!shell->done)
             return FALSE;
     }
