@@ -147,24 +147,20 @@ bool Hits(DWORD at, DWORD call)
     return at == 0 || at == call;
 }
 
-std::wstring ChosenOrDefaultPath(const Store& s)
-{
-    if (!s.chosenPath.empty())
-        return s.chosenPath;
-    // Whole, however long: a path cut short would name another store.
-    const DWORD size = GetEnvironmentVariableW(StorePathVariable, nullptr, 0);
-    std::wstring value(size, L'\0');
-    const DWORD length = size > 1 ? GetEnvironmentVariableW(StorePathVariable, &value[0], size) : 0;
-    if (length > 0 && length < size)
-        return value.substr(0, length);
-    return DefaultStorePath;
-}
-
+// The file, at a call's first need of it: the chosen path, the variable's
+// (whole, however long: a path cut short would name another store) or the default.
 void Resolve(Store& s)
 {
     if (s.sharing)
         return;
-    s.path = FullPath(ChosenOrDefaultPath(s));
+    std::wstring path = s.chosenPath;
+    if (path.empty()) {
+        const DWORD size = GetEnvironmentVariableW(StorePathVariable, nullptr, 0);
+        path.assign(size, L'\0');
+        const DWORD length = size > 1 ? GetEnvironmentVariableW(StorePathVariable, &path[0], size) : 0;
+        path = length > 0 && length < size ? path.substr(0, length) : DefaultStorePath;
+    }
+    s.path = FullPath(path);
     s.sharing = std::make_unique<StoreSharing>(s.path);
 }
 
