@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "base/unique_handles.h"
@@ -36,17 +35,6 @@ struct ShellDialog {
     std::vector<HGDIOBJ> templateImages;   // bitmaps the template's controls loaded
 };
 
-// The dialog's own title, or its owner's (the program's name) when it has none.
-std::wstring TitleOf(HWND dialog)
-{
-    WCHAR text[128] = {};
-    if (GetWindowTextW(dialog, text, ARRAYSIZE(text)) == 0) {
-        if (HWND owner = GetWindow(dialog, GW_OWNER))
-            GetWindowTextW(owner, text, ARRAYSIZE(text));
-    }
-    return text;
-}
-
 void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
 {
     RECT client;
@@ -54,16 +42,20 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
     RECT strip = { 0, 0, client.right, TitleStripHeight };
     FillWithColour(dc, strip, StripFace);
 
+    // The dialog's own title, or its owner's (the program's name) when it has none.
+    WCHAR text[128] = {};
+    if (GetWindowTextW(dialog, text, ARRAYSIZE(text)) == 0) {
+        if (HWND owner = GetWindow(dialog, GW_OWNER))
+            GetWindowTextW(owner, text, ARRAYSIZE(text));
+    }
     RECT title = strip;
     title.left = TitleIndent;
     title.right -= DoneButtonWidth + 2 * DoneButtonMargin;
-    const std::wstring text = TitleOf(dialog);
     const int saved = SaveDC(dc);
     SelectObject(dc, shell.font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, StripText);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, text, -1, &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     RestoreDC(dc, saved);
 }
 
