@@ -132,13 +132,13 @@ Store& TheStore()
 // std::mutex, which made the duplicate pass's reads up to a third slower here.
 class ThreadLock {
 public:
-    explicit ThreadLock(CRITICAL_SECTION& threads) : threads_(threads) { EnterCriticalSection(&threads_); }
-    ~ThreadLock() { LeaveCriticalSection(&threads_); }
+    explicit ThreadLock(Store& store) : store_(store) { EnterCriticalSection(&store_.threads); }
+    ~ThreadLock() { LeaveCriticalSection(&store_.threads); }
     ThreadLock(const ThreadLock&) = delete;
     ThreadLock& operator=(const ThreadLock&) = delete;
 
 private:
-    CRITICAL_SECTION& threads_;
+    Store& store_;
 };
 
 // Whether a fault numbered `at` (0: every call) applies to call number `call`.
@@ -288,7 +288,7 @@ BOOL WINAPI CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandle
                                          LPDWORD pcHandlesNeeded)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     if (!pcHandlesNeeded || (!rghNotifications && cHandles != 0))
         return Refuse(ERROR_INVALID_PARAMETER);
     NotifyStoreFaults& f = s.faults;
@@ -322,7 +322,7 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
                                   LPBYTE pBuffer)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     if (!pcBytesNeeded)
         return Refuse(ERROR_INVALID_PARAMETER);
     if (pBuffer)
@@ -348,7 +348,7 @@ BOOL WINAPI CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWO
 BOOL WINAPI CeClearUserNotification(HANDLE hNotification)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     if (s.faults.failAllClears || (s.faults.failClear && hNotification == s.faults.failClear))
         return Refuse(ERROR_GEN_FAILURE);
     return Modify(s, [&] { return s.entries.Erase(hNotification) || Refuse(ERROR_INVALID_HANDLE); });
@@ -362,7 +362,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
         return nullptr;
     }
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     StoredNotification entry = EntryFromParts(pcnt, pceun);
     HANDLE result = nullptr;
     const bool done = Modify(s, [&] {
@@ -388,7 +388,7 @@ HANDLE WINAPI CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIG
 std::wstring NotifyStorePath()
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     Resolve(s);
     return s.path;
 }
@@ -396,7 +396,7 @@ std::wstring NotifyStorePath()
 void NotifyStoreUsePath(const std::wstring& path)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     s.chosenPath = path;
     s.sharing.reset();
     s.loaded = false;
@@ -407,7 +407,7 @@ void NotifyStoreUsePath(const std::wstring& path)
 BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     return Modify(s, [&] {
         CachedEntry* cached = s.entries.Find(h);
         if (!cached)
@@ -422,7 +422,7 @@ BOOL NotifyStoreSetStatus(HANDLE h, DWORD status)
 bool NotifyStoreSnapshot(StoreContents* contents)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     if (!EnsureCurrent(s, true))
         return false;
     contents->nextHandle = s.entries.NextHandle();
@@ -436,7 +436,7 @@ bool NotifyStoreSnapshot(StoreContents* contents)
 bool NotifyStoreText(std::string* text, size_t* entryCount)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     if (!EnsureCurrent(s, true))
         return false;
     *text = s.entries.FileText();
@@ -448,7 +448,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
                            std::vector<HANDLE>* handles)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     std::vector<HANDLE> added;
     const bool done = Modify(s, [&] {
         if (entries.size() > s.entries.HandlesLeft())
@@ -467,7 +467,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
 bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing)
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     missing->clear();
     return Modify(s, [&] {
         for (HANDLE h : handles) {
@@ -490,7 +490,7 @@ bool NotifyStoreClearAll()
 std::wstring NotifyStoreLastError()
 {
     Store& s = TheStore();
-    ThreadLock lock(s.threads);
+    ThreadLock lock(s);
     return s.lastError;
 }
 
