@@ -7,17 +7,12 @@
 #include <windows.h>
 
 // Sent when memory runs low, first to the program longest in the background.
-#ifndef WM_HIBERNATE
 #define WM_HIBERNATE 0x03FF
-#endif
 
 // Asks a menu bar for one of its drop-downs (lParam: the button's command id).
 #define SHCMBM_GETSUBMENU (WM_USER + 401)
 // Asks a menu bar for its menu.
 #define SHCMBM_GETMENU (WM_USER + 402)
-
-// A menu-bar button without an image.
-#define I_IMAGENONE (-2)
 
 typedef struct tagSHMENUBARINFO {
     DWORD cbSize;        // 36 on the device

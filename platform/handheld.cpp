@@ -75,10 +75,8 @@ LRESULT CALLBACK OnWindowCreated(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape) : hooked_(reshape != nullptr)
+ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape)
 {
-    if (!hooked_)
-        return;
     RemoveCreationHook();
     PendingReshape = reshape;
     CreationHook = SetWindowsHookExW(WH_CBT, OnWindowCreated, nullptr, GetCurrentThreadId());
@@ -87,8 +85,7 @@ ReshapingNewWindow::ReshapingNewWindow(const NewWindowReshape* reshape) : hooked
 // A call that failed before the hook saw its window leaves the hook behind.
 ReshapingNewWindow::~ReshapingNewWindow()
 {
-    if (hooked_)
-        RemoveCreationHook();
+    RemoveCreationHook();
 }
 
 // CreateWindowExW as a handheld reads it: a top-level window whose place and
@@ -98,9 +95,11 @@ HWND WINAPI CreateWindowAsHandheld(DWORD exStyle, LPCWSTR className, LPCWSTR win
                                    DWORD style, int x, int y, int width, int height, HWND parent,
                                    HMENU menu, HINSTANCE instance, LPVOID param)
 {
-    const bool shellPlaces = !(style & WS_CHILD) && x == CW_USEDEFAULT && width == CW_USEDEFAULT;
-    const ReshapingNewWindow placing(shellPlaces ? &WholeScreen : nullptr);
     static const auto create = User32Function<decltype(&CreateWindowAsHandheld)>("CreateWindowExW");
+    if ((style & WS_CHILD) || x != CW_USEDEFAULT || width != CW_USEDEFAULT)
+        return create(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
+                      param);
+    const ReshapingNewWindow placing(&WholeScreen);
     return create(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
 }
 
@@ -118,19 +117,14 @@ BOOL WINAPI SetForegroundAsHandheld(HWND requested)
     if (!IsWindow(window))
         return FALSE;
 
-    if (IsIconic(window)) {
-        // A window of another program may be busy: do not wait for it.
-        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-            ShowWindow(window, SW_RESTORE);
-        else
-            ShowWindowAsync(window, SW_RESTORE);
-    }
+    // A window of another program may be busy: do not wait for it.
+    const bool ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    if (IsIconic(window))
+        (ours ? ShowWindow : ShowWindowAsync)(window, SW_RESTORE);
 
     // Raising the window raises the windows it owns with it.
-    UINT raise = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
-        raise |= SWP_ASYNCWINDOWPOS;
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, raise);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (ours ? 0 : SWP_ASYNCWINDOWPOS));
     HWND target = GetLastActivePopup(window);
     if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
         target = window;
@@ -148,12 +142,8 @@ RECT HandheldScreenRect()
 
 UniqueFont CreateShellFont(int pixels)
 {
-    LOGFONTW font = {};
-    font.lfHeight = -pixels;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
-    return UniqueFont(CreateFontIndirectW(&font));
+    return UniqueFont(CreateFontW(-pixels, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                  L"Tahoma"));
 }
 
 void FillWithColour(HDC dc, const RECT& area, COLORREF colour)

@@ -1,8 +1,5 @@
 // The handheld's screen and the shell's look, for the desktop layer and the
-// tests. The handheld idioms that desktop Win32 reads differently
-// (CW_USEDEFAULT, SetForegroundWindow with the handle's lowest bit, the
-// message boxes) reach the program through its own calls of user32's names:
-// see import_slots.cpp.
+// tests.
 #pragma once
 
 #include <windows.h>

@@ -28,12 +28,6 @@
 
 namespace {
 
-using CreateWindowExWFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int,
-                                              HWND, HMENU, HINSTANCE, LPVOID);
-using SetForegroundWindowFunction = BOOL(WINAPI*)(HWND);
-using CallWindowProcWFunction = LRESULT(WINAPI*)(WNDPROC, HWND, UINT, WPARAM, LPARAM);
-using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
-
 // CallWindowProcW without Wine's detour: Wine takes every call into its win32u
 // layer and back before it calls the procedure, which made the duplicate
 // marking (millions of cell reads through the list's own procedure on a large
@@ -47,7 +41,7 @@ LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message
     if (procedure == nullptr)
         return 0;
     if (HIWORD(reinterpret_cast<ULONG_PTR>(procedure)) == 0xFFFF) {
-        static const auto convert = User32Function<CallWindowProcWFunction>("CallWindowProcW");
+        static const auto convert = User32Function<decltype(&CallWindowProcW)>("CallWindowProcW");
         return convert(procedure, window, message, wParam, lParam);
     }
     return procedure(window, message, wParam, lParam);
@@ -55,12 +49,13 @@ LRESULT WINAPI CallWindowProcDirect(WNDPROC procedure, HWND window, UINT message
 
 }  // namespace
 
+// Each slot has the type of user32's function, so that the desktop's must match it.
 extern "C" {
-CreateWindowExWFunction ImportedCreateWindowExW __asm__("__imp__CreateWindowExW@48") =
+decltype(&CreateWindowExW) ImportedCreateWindowExW __asm__("__imp__CreateWindowExW@48") =
     CreateWindowAsHandheld;
-SetForegroundWindowFunction ImportedSetForegroundWindow __asm__("__imp__SetForegroundWindow@4") =
+decltype(&SetForegroundWindow) ImportedSetForegroundWindow __asm__("__imp__SetForegroundWindow@4") =
     SetForegroundAsHandheld;
-CallWindowProcWFunction ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") =
+decltype(&CallWindowProcW) ImportedCallWindowProcW __asm__("__imp__CallWindowProcW@20") =
     CallWindowProcDirect;
-MessageBoxWFunction ImportedMessageBoxW __asm__("__imp__MessageBoxW@16") = MessageBoxAsHandheld;
+decltype(&MessageBoxW) ImportedMessageBoxW __asm__("__imp__MessageBoxW@16") = MessageBoxAsHandheld;
 }

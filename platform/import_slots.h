@@ -26,16 +26,13 @@ struct NewWindowReshape {
     void (*reshape)(HWND window);
 };
 
-// Reshapes the first such window made while it lives; a null reshape does nothing.
+// Reshapes the first such window made while it lives.
 class ReshapingNewWindow {
 public:
     explicit ReshapingNewWindow(const NewWindowReshape* reshape);
     ~ReshapingNewWindow();
     ReshapingNewWindow(const ReshapingNewWindow&) = delete;
     ReshapingNewWindow& operator=(const ReshapingNewWindow&) = delete;
-
-private:
-    bool hooked_;
 };
 
 // user32's own function of that name. A call by the name itself reaches the

@@ -28,7 +28,6 @@ enum : DWORD {
     NOTIFICATION_EVENT_RESTORE_END = 10,
     NOTIFICATION_EVENT_WAKEUP = 11,
     NOTIFICATION_EVENT_TZ_CHANGE = 12,
-    NOTIFICATION_EVENT_LAST = NOTIFICATION_EVENT_TZ_CHANGE,
 };
 
 // Header status: the notification has fired and is active.

@@ -2,9 +2,10 @@
 // drawn on white as the handheld draws them, with a title strip across the top
 // that carries the shell's "ok" button.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
-#include <string>
+#include <memory>
 #include <vector>
 
 #include "base/unique_handles.h"
@@ -27,30 +28,12 @@ constexpr COLORREF StripText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF DonePressedFace = RGB(0x9C, 0xB4, 0xE6);
 constexpr COLORREF HandheldStatic = RGB(0xFF, 0xFF, 0xFF);
 
-const WCHAR ShellDialogProperty[] = L"ShellDialog";
-
+// What the shell adds to a dialog, kept as the data of its subclass.
 struct ShellDialog {
-    WNDPROC previous = nullptr;
     HWND done = nullptr;       // the "ok" button, or null without SHIDIF_DONEBUTTON
     UniqueFont font;           // title and "ok"
     std::vector<HGDIOBJ> templateImages;   // bitmaps the template's controls loaded
 };
-
-ShellDialog* ShellDialogOf(HWND dialog)
-{
-    return static_cast<ShellDialog*>(GetPropW(dialog, ShellDialogProperty));
-}
-
-// The dialog's own title, or its owner's (the program's name) when it has none.
-std::wstring TitleOf(HWND dialog)
-{
-    WCHAR text[128] = {};
-    if (GetWindowTextW(dialog, text, ARRAYSIZE(text)) == 0) {
-        if (HWND owner = GetWindow(dialog, GW_OWNER))
-            GetWindowTextW(owner, text, ARRAYSIZE(text));
-    }
-    return text;
-}
 
 void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
 {
@@ -59,16 +42,20 @@ void PaintTitleStrip(HWND dialog, const ShellDialog& shell, HDC dc)
     RECT strip = { 0, 0, client.right, TitleStripHeight };
     FillWithColour(dc, strip, StripFace);
 
+    // The dialog's own title, or its owner's (the program's name) when it has none.
+    WCHAR text[128] = {};
+    if (GetWindowTextW(dialog, text, ARRAYSIZE(text)) == 0) {
+        if (HWND owner = GetWindow(dialog, GW_OWNER))
+            GetWindowTextW(owner, text, ARRAYSIZE(text));
+    }
     RECT title = strip;
     title.left = TitleIndent;
     title.right -= DoneButtonWidth + 2 * DoneButtonMargin;
-    const std::wstring text = TitleOf(dialog);
     const int saved = SaveDC(dc);
     SelectObject(dc, shell.font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, StripText);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, text, -1, &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     RestoreDC(dc, saved);
 }
 
@@ -92,47 +79,29 @@ void DrawDoneButton(const ShellDialog& shell, const DRAWITEMSTRUCT& item)
     RestoreDC(dc, saved);
 }
 
-HGDIOBJ BitmapOf(HWND control)
+// The bitmaps the dialog's static controls show. A static control keeps the
+// bitmap it loaded from the template when it is destroyed, and the shell's
+// dialogs are opened and closed again and again: the shell frees those
+// bitmaps with the dialog. One the program put in their place is the program's.
+std::vector<HGDIOBJ> ShownImages(HWND dialog)
 {
-    if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
-        return nullptr;
-    return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-}
-
-// A static control keeps the bitmap it loaded from the template when it is
-// destroyed, and the shell's dialogs are opened and closed again and again:
-// the shell frees those bitmaps with the dialog. One the program put in its
-// place is the program's.
-void RememberTemplateImages(HWND dialog, ShellDialog& shell)
-{
+    std::vector<HGDIOBJ> images;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (HGDIOBJ image = BitmapOf(child))
-            shell.templateImages.push_back(image);
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        if (HGDIOBJ image = reinterpret_cast<HGDIOBJ>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)))
+            images.push_back(image);
     }
-}
-
-void FreeTemplateImagesStillShown(HWND dialog, const ShellDialog& shell)
-{
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        HGDIOBJ image = BitmapOf(child);
-        if (image && std::find(shell.templateImages.begin(), shell.templateImages.end(), image) !=
-                         shell.templateImages.end())
-            DeleteObject(image);
-    }
-}
-
-bool IsDesktopDefaultBrush(LRESULT brush)
-{
-    return brush == 0 || reinterpret_cast<HBRUSH>(brush) == GetSysColorBrush(COLOR_3DFACE);
+    return images;
 }
 
 // The handheld draws dialogs and their controls on white; the desktop's
 // default is its 3D grey. Where the dialog left the colours to the system, the
 // handheld's are given; a dialog's own answer stands.
-LRESULT HandheldColours(WNDPROC previous, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT HandheldColours(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const LRESULT brush = CallWindowProcW(previous, dialog, message, wParam, lParam);
-    if (!IsDesktopDefaultBrush(brush))
+    const LRESULT brush = DefSubclassProc(dialog, message, wParam, lParam);
+    if (brush != 0 && reinterpret_cast<HBRUSH>(brush) != GetSysColorBrush(COLOR_3DFACE))
         return brush;
     SetBkColor(reinterpret_cast<HDC>(wParam), HandheldStatic);
     return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
@@ -142,35 +111,33 @@ LRESULT HandheldColours(WNDPROC previous, HWND dialog, UINT message, WPARAM wPar
 // answering its colours means the control to draw with it, as the handheld's
 // static control does. The desktop's static selects its own font over it
 // afterwards, so such a control gives its own font up.
-LRESULT AnswerStaticColours(HWND dialog, const ShellDialog& shell, WPARAM wParam, LPARAM lParam)
+LRESULT AnswerStaticColours(HWND dialog, WPARAM wParam, LPARAM lParam)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
     HWND control = reinterpret_cast<HWND>(lParam);
     const HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
-    const LRESULT brush = HandheldColours(shell.previous, dialog, WM_CTLCOLORSTATIC, wParam, lParam);
+    const LRESULT brush = HandheldColours(dialog, WM_CTLCOLORSTATIC, wParam, lParam);
     if (GetCurrentObject(dc, OBJ_FONT) != before && SendMessageW(control, WM_GETFONT, 0, 0))
         SendMessageW(control, WM_SETFONT, 0, FALSE);
     return brush;
 }
 
-LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data)
 {
-    ShellDialog* shell = ShellDialogOf(dialog);
-    if (!shell)
-        return DefDlgProcW(dialog, message, wParam, lParam);
-    WNDPROC previous = shell->previous;
+    auto* shell = reinterpret_cast<ShellDialog*>(data);
     switch (message) {
     case WM_ERASEBKGND: {
-        const LRESULT erased = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        const LRESULT erased = DefSubclassProc(dialog, message, wParam, lParam);
         if (shell->done)
             PaintTitleStrip(dialog, *shell, reinterpret_cast<HDC>(wParam));
         return erased;
     }
     case WM_CTLCOLORSTATIC:
-        return AnswerStaticColours(dialog, *shell, wParam, lParam);
+        return AnswerStaticColours(dialog, wParam, lParam);
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORBTN:
-        return HandheldColours(previous, dialog, message, wParam, lParam);
+        return HandheldColours(dialog, message, wParam, lParam);
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (shell->done && item->hwndItem == shell->done) {
@@ -179,32 +146,21 @@ LRESULT CALLBACK ShellDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         break;
     }
-    case WM_SETTEXT: {
-        const LRESULT result = CallWindowProcW(previous, dialog, message, wParam, lParam);
-        RECT strip = { 0, 0, 0x7FFF, TitleStripHeight };
-        InvalidateRect(dialog, &strip, TRUE);
-        return result;
-    }
     case WM_DESTROY:
-        FreeTemplateImagesStillShown(dialog, *shell);
+        for (HGDIOBJ image : ShownImages(dialog)) {
+            const std::vector<HGDIOBJ>& loaded = shell->templateImages;
+            if (std::find(loaded.begin(), loaded.end(), image) != loaded.end())
+                DeleteObject(image);
+        }
         break;
-    case WM_NCDESTROY: {
-        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemovePropW(dialog, ShellDialogProperty);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(dialog, ShellDialogProc, 0);
         delete shell;
-        return CallWindowProcW(previous, dialog, message, wParam, lParam);
-    }
+        break;
     default:
         break;
     }
-    return CallWindowProcW(previous, dialog, message, wParam, lParam);
-}
-
-void SizeToScreenAboveMenuBar(HWND dialog)
-{
-    const RECT screen = HandheldScreenRect();
-    SetWindowPos(dialog, nullptr, screen.left, screen.top, screen.right - screen.left,
-                 screen.bottom - screen.top - HandheldMenuBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    return DefSubclassProc(dialog, message, wParam, lParam);
 }
 
 // The handheld clips every window by its siblings and children; without it
@@ -235,15 +191,6 @@ void MakeRoomForStrip(HWND dialog, bool grow)
     }
 }
 
-HWND CreateDoneButton(HWND dialog)
-{
-    return CreateWindowExW(0, L"button", L"ok", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
-                           DoneButtonWidth, DoneButtonHeight, dialog,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
-                           nullptr);
-}
-
 // At the right end of the strip, whatever size the dialog has now.
 void PlaceDoneButton(HWND dialog, HWND done)
 {
@@ -253,18 +200,17 @@ void PlaceDoneButton(HWND dialog, HWND done)
                  (TitleStripHeight - DoneButtonHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// The dialog's procedure is wrapped once, whatever SHInitDialog is asked later.
+// The dialog is subclassed once, whatever SHInitDialog is asked later.
 ShellDialog* AttachShell(HWND dialog)
 {
-    if (ShellDialog* shell = ShellDialogOf(dialog))
-        return shell;
+    DWORD_PTR attached = 0;
+    if (GetWindowSubclass(dialog, ShellDialogProc, 0, &attached))
+        return reinterpret_cast<ShellDialog*>(attached);
     auto shell = std::make_unique<ShellDialog>();
     shell->font = CreateShellFont(12);
-    if (!SetPropW(dialog, ShellDialogProperty, shell.get()))
+    shell->templateImages = ShownImages(dialog);
+    if (!SetWindowSubclass(dialog, ShellDialogProc, 0, reinterpret_cast<DWORD_PTR>(shell.get())))
         return nullptr;
-    RememberTemplateImages(dialog, *shell);
-    shell->previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShellDialogProc)));
     return shell.release();
 }
 
@@ -283,11 +229,18 @@ BOOL SHInitDialog(SHINITDLGINFO* pshidi)
 
     ClipLikeHandheld(dialog);
     const bool fullScreen = (pshidi->dwFlags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) != 0;
-    if (fullScreen)
-        SizeToScreenAboveMenuBar(dialog);
+    if (fullScreen) {
+        const RECT screen = HandheldScreenRect();
+        SetWindowPos(dialog, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top - HandheldMenuBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if ((pshidi->dwFlags & SHIDIF_DONEBUTTON) && !shell->done) {
         MakeRoomForStrip(dialog, !fullScreen);
-        shell->done = CreateDoneButton(dialog);
+        shell->done = CreateWindowExW(0, L"button", L"ok", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
+                                      DoneButtonWidth, DoneButtonHeight, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
+                                      nullptr);
         if (!shell->done)
             return FALSE;
     }

@@ -33,8 +33,10 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-// The handheld shell's own class name for its menu bars.
+// The handheld shell's own class name for its menu bars, registered by the
+// module this code is linked into.
 const WCHAR MenuBarClass[] = L"menu_worker";
+const HINSTANCE ThisModule = reinterpret_cast<HINSTANCE>(&__ImageBase);
 
 constexpr int EdgeHeight = 1;   // the line along the bar's top, outside its buttons
 constexpr COLORREF BarFace = RGB(0xDE, 0xDF, 0xE6);
@@ -46,7 +48,7 @@ constexpr COLORREF PressedLabel = RGB(0xFF, 0xFF, 0xFF);
 // Posted by the bar to itself to open a drop-down (wParam: the button's command).
 constexpr UINT OpenDropDownMessage = WM_APP;
 
-// The toolbar's own window procedure, which the bar's class extends.
+// The toolbar's own window procedure, which the bar's class extends (once registered).
 WNDPROC ToolbarProc = nullptr;
 
 struct MenuBar {
@@ -109,9 +111,9 @@ void AddButtons(HWND window, const MenuBar& bar)
     for (const MenuBarItem& item : bar.content.items) {
         TBBUTTON button = {};
         button.iBitmap = I_IMAGENONE;
-        button.idCommand = item.command;
-        button.fsState = static_cast<BYTE>(item.state);
-        button.fsStyle = static_cast<BYTE>(item.style | (item.dropDown ? BTNS_WHOLEDROPDOWN : 0));
+        button.idCommand = item.button.command;
+        button.fsState = static_cast<BYTE>(item.button.state);
+        button.fsStyle = static_cast<BYTE>(item.button.style | (item.dropDown ? BTNS_WHOLEDROPDOWN : 0));
         button.iString = reinterpret_cast<INT_PTR>(item.label.c_str());
         buttons.push_back(button);
     }
@@ -256,7 +258,7 @@ LRESULT OnGetSubMenu(HWND window, WPARAM, LPARAM lParam)
 {
     if (const MenuBar* bar = BarOf(window)) {
         for (const MenuBarItem& item : bar->content.items) {
-            if (item.command == lParam)
+            if (item.button.command == lParam)
                 return reinterpret_cast<LRESULT>(item.dropDown);
         }
     }
@@ -334,19 +336,12 @@ LRESULT CALLBACK MenuBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return CallToolbar(window, message, wParam, lParam);
 }
 
-HINSTANCE ThisModule()
-{
-    return reinterpret_cast<HINSTANCE>(&__ImageBase);
-}
-
 // The toolbar's class under the shell's name, with the bar's procedure in
 // front. Without double clicks: a second quick tap is another tap, and goes
 // through the same check as the first.
 bool RegisterMenuBarClass()
 {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(ThisModule(), MenuBarClass, &existing))
+    if (ToolbarProc)
         return true;
     INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_BAR_CLASSES };
     InitCommonControlsEx(&controls);
@@ -357,7 +352,7 @@ bool RegisterMenuBarClass()
     ToolbarProc = wc.lpfnWndProc;
     wc.style &= ~(CS_GLOBALCLASS | CS_DBLCLKS);
     wc.lpfnWndProc = MenuBarProc;
-    wc.hInstance = ThisModule();
+    wc.hInstance = ThisModule;
     wc.lpszClassName = MenuBarClass;
     return RegisterClassExW(&wc) != 0;
 }
@@ -391,7 +386,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi)
                                       CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                                   screen.left, screen.bottom - HandheldMenuBarHeight,
                                   screen.right - screen.left, HandheldMenuBarHeight, pmbi->hwndParent,
-                                  nullptr, ThisModule(), nullptr);
+                                  nullptr, ThisModule, nullptr);
     if (!window)
         return FALSE;
     AddButtons(window, *bar);

@@ -36,9 +36,7 @@ bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out);
 
 // One button as the bar shows it.
 struct MenuBarItem {
-    WORD command;
-    WORD state;
-    WORD style;
+    MenuBarButtonEntry button;
     std::wstring label;
     HMENU dropDown;   // a sub-menu of MenuBarContent::menu, or null
 };

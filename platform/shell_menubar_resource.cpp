@@ -3,24 +3,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
-
-namespace {
 
 // A label longer than this is cut; the bar has 240 pixels for all its buttons.
 constexpr int MaxLabelLength = 64;
-
-bool LoadLabel(HINSTANCE module, UINT id, std::wstring* label)
-{
-    WCHAR text[MaxLabelLength + 1] = {};
-    const int length = LoadStringW(module, id, text, MaxLabelLength + 1);
-    if (length <= 0)
-        return false;
-    label->assign(text, length);
-    return true;
-}
-
-}  // namespace
 
 bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out)
 {
@@ -32,15 +19,14 @@ bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out)
     if (count == 0 || size != sizeof header + count * sizeof(MenuBarButtonEntry))
         return false;
 
-    const auto* entries = static_cast<const BYTE*>(data) + sizeof header;
     MenuBarResource parsed;
     parsed.menuId = header[0];
-    for (WORD i = 0; i < count; ++i) {
-        MenuBarButtonEntry button;
-        std::memcpy(&button, entries + i * sizeof button, sizeof button);
+    parsed.buttons.resize(count);
+    std::memcpy(parsed.buttons.data(), static_cast<const BYTE*>(data) + sizeof header,
+                count * sizeof(MenuBarButtonEntry));
+    for (const MenuBarButtonEntry& button : parsed.buttons) {
         if ((button.style & TBSTYLE_DROPDOWN) && button.subMenu == MenuBarNoSubMenu)
             return false;
-        parsed.buttons.push_back(button);
     }
     *out = std::move(parsed);
     return true;
@@ -49,13 +35,9 @@ bool ParseMenuBarResource(const void* data, DWORD size, MenuBarResource* out)
 bool LoadMenuBarContent(HINSTANCE module, UINT id, MenuBarContent* out)
 {
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
-    if (!found)
-        return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    if (!loaded)
-        return false;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     MenuBarResource definition;
-    if (!ParseMenuBarResource(LockResource(loaded), SizeofResource(module, found), &definition))
+    if (!loaded || !ParseMenuBarResource(LockResource(loaded), SizeofResource(module, found), &definition))
         return false;
 
     MenuBarContent content;
@@ -64,9 +46,12 @@ bool LoadMenuBarContent(HINSTANCE module, UINT id, MenuBarContent* out)
         return false;
 
     for (const MenuBarButtonEntry& button : definition.buttons) {
-        MenuBarItem item = { button.command, button.state, button.style, {}, nullptr };
-        if (!LoadLabel(module, button.label, &item.label))
+        // With no buffer, LoadStringW points at the string in the resource.
+        const WCHAR* label = nullptr;
+        const int length = LoadStringW(module, button.label, reinterpret_cast<LPWSTR>(&label), 0);
+        if (length <= 0)
             return false;
+        MenuBarItem item = { button, std::wstring(label, std::min(length, MaxLabelLength)), nullptr };
         if (button.subMenu != MenuBarNoSubMenu) {
             HMENU popup = GetSubMenu(content.menu.get(), button.subMenu);
             if (!popup)

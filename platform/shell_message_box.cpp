@@ -21,13 +21,6 @@ namespace {
 // user32's space above and below the text, and below the buttons.
 constexpr int Margin = 8;
 
-std::wstring ClassOf(HWND window)
-{
-    WCHAR name[32] = {};
-    GetClassNameW(window, name, ARRAYSIZE(name));
-    return name;
-}
-
 std::wstring TextOf(HWND window)
 {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -53,13 +46,14 @@ BoxParts PartsOf(HWND box)
 {
     BoxParts parts;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring name = ClassOf(child);
-        if (!lstrcmpiW(name.c_str(), L"Static")) {
+        WCHAR name[32] = {};
+        GetClassNameW(child, name, ARRAYSIZE(name));
+        if (!lstrcmpiW(name, L"Static")) {
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                 parts.icon = child;
             else if (!parts.text || TextOf(child).size() > TextOf(parts.text).size())
                 parts.text = child;
-        } else if (!lstrcmpiW(name.c_str(), L"Button") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+        } else if (!lstrcmpiW(name, L"Button") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
             parts.buttons.push_back(child);
         }
     }
@@ -69,25 +63,18 @@ BoxParts PartsOf(HWND box)
     return parts;
 }
 
-// How the static control draws its text: with SS_EDITCONTROL it breaks a
-// word that is longer than a line (a file name in the delete question) where
-// the desktop would let it run out of the box.
-UINT DrawingFlagsOf(HWND text)
-{
-    const LONG style = GetWindowLongW(text, GWL_STYLE);
-    UINT flags = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL;
-    if (style & SS_NOPREFIX)
-        flags |= DT_NOPREFIX;
-    return flags;
-}
-
+// The text's height as the static control draws it: with SS_EDITCONTROL it
+// breaks a word that is longer than a line (a file name in the delete
+// question) where the desktop would let it run out of the box.
 int TextHeight(HWND text, int width)
 {
+    const UINT flags = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL |
+                       ((GetWindowLongW(text, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0);
     const std::wstring words = TextOf(text);
     HDC dc = GetDC(text);
     const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
     RECT r = { 0, 0, width, 0 };
-    DrawTextW(dc, words.c_str(), -1, &r, DrawingFlagsOf(text) | DT_CALCRECT);
+    DrawTextW(dc, words.c_str(), -1, &r, flags | DT_CALCRECT);
     SelectObject(dc, previous);
     ReleaseDC(text, dc);
     return r.bottom - r.top;

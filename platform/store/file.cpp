@@ -40,9 +40,9 @@ std::wstring FolderOf(const std::wstring& file)
 // disk once the folder is, and Wine has no move that waits for it (it ignores
 // MOVEFILE_WRITE_THROUGH). Under Wine a folder opened for writing takes
 // FlushFileBuffers as an fsync of the folder (for reading only, the flush is
-// refused). A file system that cannot open or
-// flush a folder this way gets no flush: the file has been replaced by then,
-// and the save stands, as SQLite's Unix layer does with its folder sync.
+// refused). A file system that cannot open or flush a folder this way gets no
+// flush: the file has been replaced by then, and the save stands, as SQLite's
+// Unix layer does with its folder sync.
 void FlushFolder(const std::wstring& folder)
 {
     UniqueHandle handle(CreateFileW(folder.c_str(), GENERIC_WRITE,
@@ -105,24 +105,19 @@ bool WriteAndFlush(HANDLE file, const std::string& bytes, DWORD* code)
     }
     return true;
 }
-// Opens the temporary file that a replace writes, for writing and for its
-// move; *suffix is what its name adds to the target's. The store's has one
-// fixed name: writers take turns under the lock, and a file left by a writer
-// that died is simply written over by the next one. Any other takes the first
-// name of its own that nothing has.
+
+// Opens the temporary file that a replace writes (see Temporary), for writing
+// and for its move; *suffix is what its name adds to the target's. The
+// store's is written over; a name of its own is taken only when nothing has it.
 HANDLE CreateTemporary(const std::wstring& target, Temporary kind, std::wstring* suffix)
 {
-    if (kind == Temporary::StoreNew) {
-        *suffix = L".new";
-        return CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    const bool storeNew = kind == Temporary::StoreNew;
     for (unsigned attempt = 0;; ++attempt) {
         wchar_t unique[32];
         std::swprintf(unique, 32, L".%lx-%u.tmp", GetCurrentProcessId(), attempt);
-        *suffix = unique;
+        *suffix = storeNew ? L".new" : unique;
         HANDLE file = CreateFileW((target + *suffix).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                  storeNew ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS || attempt == 99)
             return file;
     }
@@ -139,12 +134,8 @@ std::wstring SystemMessage(DWORD code)
         nullptr, code, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
     std::wstring message = length ? std::wstring(text, length) : std::wstring();
     LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' '))
-        message.pop_back();
-    if (message.empty())
-        message = L"system error " + std::to_wstring(code);
-    return message;
+    message.erase(message.find_last_not_of(L"\r\n ") + 1);
+    return message.empty() ? L"system error " + std::to_wstring(code) : message;
 }
 
 std::wstring FullPath(const std::wstring& path)
@@ -155,13 +146,6 @@ std::wstring FullPath(const std::wstring& path)
     return length > 0 && length < size ? full.substr(0, length) : path;
 }
 
-bool FileStamp::operator==(const FileStamp& other) const
-{
-    return exists == other.exists && written.dwLowDateTime == other.written.dwLowDateTime &&
-           written.dwHighDateTime == other.written.dwHighDateTime && sizeHigh == other.sizeHigh &&
-           sizeLow == other.sizeLow;
-}
-
 FileStamp StampOf(const std::wstring& path)
 {
     FileStamp stamp;
@@ -169,8 +153,7 @@ FileStamp StampOf(const std::wstring& path)
     if (GetFileAttributesExW(LongForm(path).c_str(), GetFileExInfoStandard, &data)) {
         stamp.exists = true;
         stamp.written = data.ftLastWriteTime;
-        stamp.sizeHigh = data.nFileSizeHigh;
-        stamp.sizeLow = data.nFileSizeLow;
+        stamp.size = (ULONGLONG{ data.nFileSizeHigh } << 32) | data.nFileSizeLow;
     }
     return stamp;
 }
@@ -196,11 +179,13 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
         return false;
     }
     *exists = true;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size)) {
+    const auto cannotRead = [&] {
         *error = L"cannot read it: " + SystemMessage(GetLastError());
         return false;
-    }
+    };
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size))
+        return cannotRead();
     constexpr LONGLONG Largest = 256ll << 20;
     if (size.QuadPart > Largest) {
         *error = L"the file is larger than 256 MB";
@@ -209,10 +194,8 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes, bool* exists, s
     // One read: a file takes its whole size at once, or what is left of it.
     bytes->resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    if (!ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &got, nullptr)) {
-        *error = L"cannot read it: " + SystemMessage(GetLastError());
-        return false;
-    }
+    if (!ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &got, nullptr))
+        return cannotRead();
     bytes->resize(got);
     return true;
 }
@@ -236,13 +219,16 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
         *error = L"cannot write " + shownTemporary + L": " + SystemMessage(GetLastError());
         return false;
     }
-    DWORD code = ERROR_SUCCESS;
-    if (!WriteAndFlush(file.get(), bytes, &code)) {
+    // A write or move that fails leaves no temporary file behind.
+    const auto fail = [&](const std::wstring& what, DWORD code) {
         file.reset();
         DeleteFileW(temporary.c_str());
-        *error = L"cannot write " + shownTemporary + L": " + SystemMessage(code);
+        *error = what + SystemMessage(code);
         return false;
-    }
+    };
+    DWORD code = ERROR_SUCCESS;
+    if (!WriteAndFlush(file.get(), bytes, &code))
+        return fail(L"cannot write " + shownTemporary + L": ", code);
     // The file is flushed: from here on only the move can fail.
     const DWORD nameBytes = static_cast<DWORD>(target.size() * sizeof(WCHAR));
     std::vector<BYTE> rename(sizeof(FILE_RENAME_INFO) + nameBytes);
@@ -251,14 +237,8 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
     info->RootDirectory = nullptr;
     info->FileNameLength = nameBytes;
     std::memcpy(info->FileName, target.data(), nameBytes);
-    if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info,
-                                    static_cast<DWORD>(rename.size()))) {
-        code = GetLastError();
-        file.reset();
-        DeleteFileW(temporary.c_str());
-        *error = L"cannot replace it: " + SystemMessage(code);
-        return false;
-    }
+    if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(rename.size())))
+        return fail(L"cannot replace it: ", GetLastError());
     file.reset();
     FlushFolder(FolderOf(target));
     return true;

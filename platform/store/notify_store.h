@@ -86,7 +86,7 @@ bool NotifyStoreAddEntries(const std::vector<StoredNotification>& entries, bool 
                            std::vector<HANDLE>* handles);
 
 // Removes the entries in one step: all of them, or, when one is not there
-// (missing, may be null, receives those), none.
+// (missing receives those), none.
 bool NotifyStoreClearEntries(const std::vector<HANDLE>& handles, std::vector<HANDLE>* missing);
 
 // Removes every entry; the handle counter goes on.

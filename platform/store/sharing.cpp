@@ -14,9 +14,8 @@ constexpr DWORD StoreLockTimeoutMs = 10000;
 std::wstring ObjectSuffix(const std::wstring& fullPath)
 {
     std::wstring upper(fullPath);
-    if (!upper.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(),
-                     static_cast<int>(fullPath.size()), &upper[0], static_cast<int>(upper.size()));
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, fullPath.c_str(), static_cast<int>(fullPath.size()),
+                 &upper[0], static_cast<int>(upper.size()));
     unsigned long long hash = 14695981039346656037ull;
     for (wchar_t c : upper) {
         hash ^= static_cast<unsigned short>(c);
@@ -31,22 +30,12 @@ std::wstring ObjectSuffix(const std::wstring& fullPath)
 StoreSharing::StoreSharing(const std::wstring& fullPath)
 {
     const std::wstring suffix = ObjectSuffix(fullPath);
-    mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\TallyvaneStoreLock-" + suffix).c_str());
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                  (L"Local\\TallyvaneStoreChanges-" + suffix).c_str());
+    mutex_.reset(CreateMutexW(nullptr, FALSE, (L"Local\\TallyvaneStoreLock-" + suffix).c_str()));
+    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                      (L"Local\\TallyvaneStoreChanges-" + suffix).c_str()));
     if (mapping_)
-        counter_ = static_cast<volatile LONG*>(
-            MapViewOfFile(mapping_, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-}
-
-StoreSharing::~StoreSharing()
-{
-    if (counter_)
-        UnmapViewOfFile(const_cast<LONG*>(counter_));
-    if (mapping_)
-        CloseHandle(mapping_);
-    if (mutex_)
-        CloseHandle(mutex_);
+        view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    counter_ = static_cast<volatile LONG*>(view_.get());
 }
 
 bool StoreSharing::Lock(std::wstring* error)
@@ -55,7 +44,7 @@ bool StoreSharing::Lock(std::wstring* error)
         *error = L"cannot create the store's lock";
         return false;
     }
-    switch (WaitForSingleObject(mutex_, StoreLockTimeoutMs)) {
+    switch (WaitForSingleObject(mutex_.get(), StoreLockTimeoutMs)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:
         return true;
@@ -71,5 +60,5 @@ bool StoreSharing::Lock(std::wstring* error)
 
 void StoreSharing::Unlock()
 {
-    ReleaseMutex(mutex_);
+    ReleaseMutex(mutex_.get());
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_handles.h"
 #include "platform/store/notify_store.h"
 
 // structures.cpp: the bytes that CeGetUserNotification hands out for one
@@ -27,16 +28,12 @@ void UnpackNotification(const PackedNotification& packed, BYTE* buffer);
 StoredNotification EntryFromParts(const CE_NOTIFICATION_TRIGGER* trigger,
                                   const CE_USER_NOTIFICATION* user);
 
-// sharing.cpp: the named objects of the store at one full path, a lock around
-// every load-modify-save and a change counter in shared memory that every
-// save bumps. Every process that names the same file (letter case aside) gets
-// the same objects.
+// sharing.cpp: the named lock and change counter of the store at one full
+// path; every process that names the same file (letter case aside) gets the
+// same ones.
 class StoreSharing {
 public:
     explicit StoreSharing(const std::wstring& fullPath);
-    ~StoreSharing();
-    StoreSharing(const StoreSharing&) = delete;
-    StoreSharing& operator=(const StoreSharing&) = delete;
 
     // Waits for the lock. A holder that died leaves it abandoned, which is
     // fine: the file is only ever replaced whole.
@@ -52,9 +49,10 @@ public:
     LONG Bump() { return counter_ ? InterlockedIncrement(counter_) : 0; }
 
 private:
-    HANDLE mutex_ = nullptr;
-    HANDLE mapping_ = nullptr;
-    volatile LONG* counter_ = nullptr;
+    UniqueHandle mutex_;
+    UniqueHandle mapping_;
+    UniqueOwner<LPVOID, UnmapViewOfFile> view_;
+    volatile LONG* counter_ = nullptr;   // in view_, or null without it
 };
 
 // file.cpp: "Access is denied." for a system error code, without the line
@@ -68,9 +66,11 @@ std::wstring FullPath(const std::wstring& path);
 struct FileStamp {
     bool exists = false;
     FILETIME written = {};
-    DWORD sizeHigh = 0;
-    DWORD sizeLow = 0;
-    bool operator==(const FileStamp& other) const;
+    ULONGLONG size = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && CompareFileTime(&written, &other.written) == 0 && size == other.size;
+    }
 };
 FileStamp StampOf(const std::wstring& path);
 

@@ -7,20 +7,27 @@
 #include <cstring>
 
 namespace {
-DWORD Aligned(DWORD offset)
+// Appends a copy of the bytes, DWORD aligned, and returns where it starts.
+DWORD Append(PackedNotification* packed, const void* data, size_t size)
 {
-    return (offset + 3) & ~3u;
+    const DWORD at = static_cast<DWORD>(packed->bytes.size());
+    packed->bytes.resize((at + size + 3) & ~size_t{ 3 });
+    std::memcpy(packed->bytes.data() + at, data, size);
+    return at;
 }
 
-DWORD TextBytes(const StoredText& text)
+// Points the pointer field at fieldAt to the offset `target`.
+void Point(PackedNotification* packed, DWORD fieldAt, DWORD target)
 {
-    return text ? Aligned(static_cast<DWORD>((text->size() + 1) * sizeof(WCHAR))) : 0;
+    const uintptr_t value = target;
+    std::memcpy(packed->bytes.data() + fieldAt, &value, sizeof value);
+    packed->pointerAt[packed->pointerCount++] = fieldAt;
 }
 
-template <typename T>
-T* AsOffset(DWORD offset)
+void AppendText(PackedNotification* packed, DWORD fieldAt, const StoredText& text)
 {
-    return reinterpret_cast<T*>(static_cast<uintptr_t>(offset));
+    if (text)
+        Point(packed, fieldAt, Append(packed, text->c_str(), (text->size() + 1) * sizeof(WCHAR)));
 }
 
 // The fields of the parts that are not texts; each caller points the texts.
@@ -36,36 +43,6 @@ void FillParts(const StoredNotification& e, CE_NOTIFICATION_TRIGGER* trigger,
     user->nMaxSound = e.maxSound;
 }
 
-class Packer {
-public:
-    explicit Packer(PackedNotification* packed) : packed_(packed) {}
-
-    // Puts the text at the end and records the pointer field at fieldAt.
-    WCHAR* Text(const StoredText& text, DWORD fieldAt)
-    {
-        if (!text)
-            return nullptr;
-        const DWORD at = end_;
-        std::memcpy(packed_->bytes.data() + at, text->c_str(), (text->size() + 1) * sizeof(WCHAR));
-        end_ += TextBytes(text);
-        Pointer(fieldAt);
-        return AsOffset<WCHAR>(at);
-    }
-
-    void Pointer(DWORD fieldAt) { packed_->pointerAt[packed_->pointerCount++] = fieldAt; }
-
-    DWORD Reserve(DWORD size)
-    {
-        const DWORD at = end_;
-        end_ += Aligned(size);
-        return at;
-    }
-
-private:
-    PackedNotification* packed_;
-    DWORD end_ = 0;
-};
-
 StoredText TextOf(const WCHAR* text)
 {
     return text ? StoredText(text) : std::nullopt;
@@ -79,46 +56,25 @@ WCHAR* Pointer(StoredText& text)
 
 PackedNotification PackNotification(const StoredNotification& e)
 {
-    DWORD size = sizeof(CE_NOTIFICATION_INFO_HEADER);
-    if (e.hasTrigger)
-        size += Aligned(sizeof(CE_NOTIFICATION_TRIGGER)) + TextBytes(e.application) +
-                TextBytes(e.arguments);
-    if (e.hasUser)
-        size += Aligned(sizeof(CE_USER_NOTIFICATION)) + TextBytes(e.title) + TextBytes(e.text) +
-                TextBytes(e.sound);
-
-    PackedNotification packed;
-    packed.bytes.assign(size, 0);
-    Packer packer(&packed);
-
-    CE_NOTIFICATION_INFO_HEADER header = { HandleFromNumber(e.handle), e.status, nullptr, nullptr };
+    const CE_NOTIFICATION_INFO_HEADER header = { HandleFromNumber(e.handle), e.status, nullptr, nullptr };
     CE_NOTIFICATION_TRIGGER trigger = {};
     CE_USER_NOTIFICATION user = {};
     FillParts(e, &trigger, &user);
-    const DWORD headerAt = packer.Reserve(sizeof header);
-    const DWORD triggerAt = e.hasTrigger ? packer.Reserve(sizeof trigger) : 0;
-    const DWORD userAt = e.hasUser ? packer.Reserve(sizeof user) : 0;
-
+    PackedNotification packed;
+    Append(&packed, &header, sizeof header);
+    const DWORD triggerAt = e.hasTrigger ? Append(&packed, &trigger, sizeof trigger) : 0;
+    const DWORD userAt = e.hasUser ? Append(&packed, &user, sizeof user) : 0;
     if (e.hasTrigger) {
-        trigger.lpszApplication = packer.Text(
-            e.application, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszApplication));
-        trigger.lpszArguments = packer.Text(
-            e.arguments, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszArguments));
-        std::memcpy(packed.bytes.data() + triggerAt, &trigger, sizeof trigger);
-        header.pcent = AsOffset<CE_NOTIFICATION_TRIGGER>(triggerAt);
-        packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pcent));
+        Point(&packed, offsetof(CE_NOTIFICATION_INFO_HEADER, pcent), triggerAt);
+        AppendText(&packed, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszApplication), e.application);
+        AppendText(&packed, triggerAt + offsetof(CE_NOTIFICATION_TRIGGER, lpszArguments), e.arguments);
     }
     if (e.hasUser) {
-        user.pwszDialogTitle =
-            packer.Text(e.title, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogTitle));
-        user.pwszDialogText =
-            packer.Text(e.text, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogText));
-        user.pwszSound = packer.Text(e.sound, userAt + offsetof(CE_USER_NOTIFICATION, pwszSound));
-        std::memcpy(packed.bytes.data() + userAt, &user, sizeof user);
-        header.pceun = AsOffset<CE_USER_NOTIFICATION>(userAt);
-        packer.Pointer(headerAt + offsetof(CE_NOTIFICATION_INFO_HEADER, pceun));
+        Point(&packed, offsetof(CE_NOTIFICATION_INFO_HEADER, pceun), userAt);
+        AppendText(&packed, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogTitle), e.title);
+        AppendText(&packed, userAt + offsetof(CE_USER_NOTIFICATION, pwszDialogText), e.text);
+        AppendText(&packed, userAt + offsetof(CE_USER_NOTIFICATION, pwszSound), e.sound);
     }
-    std::memcpy(packed.bytes.data() + headerAt, &header, sizeof header);
     return packed;
 }
 

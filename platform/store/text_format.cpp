@@ -2,51 +2,15 @@
 // docs/store-format.md. Nothing here knows about locks, caches or the calls.
 #include "platform/store/store_private.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <iterator>
 #include <unordered_map>
 
 namespace {
 constexpr char Magic[] = "tallyvane-notifications";
 constexpr DWORD FormatVersion = 1;
-
-enum FieldId {
-    FieldStatus,
-    FieldTrigger,
-    FieldEvent,
-    FieldApplication,
-    FieldArguments,
-    FieldStartTime,
-    FieldEndTime,
-    FieldUser,
-    FieldTitle,
-    FieldText,
-    FieldSound,
-    FieldMaxSound,
-    FieldCount
-};
-
-enum class Part { Entry, Trigger, User };
-
-struct FieldName {
-    FieldId id;
-    const char* name;
-    Part part;
-};
-
-constexpr FieldName Fields[] = {
-    { FieldStatus, "status", Part::Entry },
-    { FieldTrigger, "trigger", Part::Entry },
-    { FieldEvent, "event", Part::Trigger },
-    { FieldApplication, "application", Part::Trigger },
-    { FieldArguments, "arguments", Part::Trigger },
-    { FieldStartTime, "start-time", Part::Trigger },
-    { FieldEndTime, "end-time", Part::Trigger },
-    { FieldUser, "user", Part::Entry },
-    { FieldTitle, "title", Part::User },
-    { FieldText, "text", Part::User },
-    { FieldSound, "sound", Part::User },
-    { FieldMaxSound, "max-sound", Part::User },
-};
 
 std::string TimeText(const SYSTEMTIME& t)
 {
@@ -111,40 +75,6 @@ std::string StoreText(DWORD nextHandle, const std::vector<std::string_view>& ent
 }
 
 namespace {
-// Reads the file line by line; a line feed ends a line, a carriage return
-// before it is dropped.
-class LineReader {
-public:
-    explicit LineReader(const std::string& bytes) : bytes_(bytes)
-    {
-        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            pos_ = 3;
-    }
-
-    bool Next(std::string* line)
-    {
-        if (pos_ >= bytes_.size())
-            return false;
-        size_t end = bytes_.find('\n', pos_);
-        if (end == std::string::npos)
-            end = bytes_.size();
-        size_t stop = end;
-        if (stop > pos_ && bytes_[stop - 1] == '\r')
-            --stop;
-        line->assign(bytes_, pos_, stop - pos_);
-        pos_ = end + 1;
-        ++number_;
-        return true;
-    }
-
-    unsigned Number() const { return number_; }
-
-private:
-    const std::string& bytes_;
-    size_t pos_ = 0;
-    unsigned number_ = 0;
-};
-
 // Without the blanks (spaces and tabs) at either end.
 std::string Trimmed(const std::string& line)
 {
@@ -163,11 +93,6 @@ std::wstring Shown(const std::string& token)
     if (token.size() > Longest)
         text += L"...";
     return L"'" + text + L"'";
-}
-
-std::wstring Wide(const std::string& ascii)
-{
-    return std::wstring(ascii.begin(), ascii.end());
 }
 
 // A value's fault, for the caller to put after the field's name.
@@ -253,64 +178,79 @@ bool ParseText(const std::string& v, StoredText* text, std::wstring* fault)
 // the week last, kept as given.
 bool ParseTime(const std::string& v, SYSTEMTIME* time)
 {
-    static const char Separators[] = "-- ::. ";
     SYSTEMTIME parsed = {};
     WORD* const fields[] = { &parsed.wYear, &parsed.wMonth, &parsed.wDay, &parsed.wHour,
                              &parsed.wMinute, &parsed.wSecond, &parsed.wMilliseconds,
                              &parsed.wDayOfWeek };
-    size_t pos = 0;
+    const char* at = v.data();
+    const char* const last = at + v.size();
     for (size_t i = 0; i < 8; ++i) {
-        if (i > 0) {
-            if (pos >= v.size() || v[pos] != Separators[i - 1])
-                return false;
-            ++pos;
-        }
-        const size_t start = pos;
-        unsigned value = 0;
-        while (pos < v.size() && v[pos] >= '0' && v[pos] <= '9' && pos - start < 5)
-            value = value * 10 + (v[pos++] - '0');
-        if (pos == start || value > 0xFFFF)
+        if (i > 0 && (at == last || *at++ != "-- ::. "[i - 1]))
             return false;
-        *fields[i] = static_cast<WORD>(value);
+        const auto [end, fault] = std::from_chars(at, last, *fields[i]);
+        if (fault != std::errc() || end - at > 5)
+            return false;
+        at = end;
     }
-    if (pos != v.size())
+    if (at != last)
         return false;
     *time = parsed;
     return true;
 }
 
-bool ApplyField(FieldId id, const std::string& v, StoredNotification* e, std::wstring* fault)
+// Readers of a field's value into its member of the entry; on a fault they
+// say what, for the caller to put after the field's name.
+using E = StoredNotification;
+
+template <auto Member, auto Parse>
+bool ReadValue(const std::string& v, E* e, std::wstring* fault)
 {
-    bool ok = true;
-    switch (id) {
-    case FieldStatus: ok = ParseNumber(v, &e->status); break;
-    case FieldTrigger:
-        e->hasTrigger = v != "none";
-        ok = !e->hasTrigger || ParseTriggerType(v, &e->type);
-        break;
-    case FieldEvent: ok = ParseEvent(v, &e->event); break;
-    case FieldApplication: return ParseText(v, &e->application, fault);
-    case FieldArguments: return ParseText(v, &e->arguments, fault);
-    case FieldStartTime: ok = ParseTime(v, &e->start); break;
-    case FieldEndTime: ok = ParseTime(v, &e->end); break;
-    case FieldUser:
-        e->hasUser = v != "none";
-        ok = !e->hasUser || ParseActionFlags(v, &e->actionFlags);
-        break;
-    case FieldTitle: return ParseText(v, &e->title, fault);
-    case FieldText: return ParseText(v, &e->text, fault);
-    case FieldSound: return ParseText(v, &e->sound, fault);
-    case FieldMaxSound: ok = ParseNumber(v, &e->maxSound); break;
-    case FieldCount: ok = false; break;
-    }
-    if (!ok)
-        *fault = L"bad value " + Shown(v);
-    return ok;
+    return Parse(v, &(e->*Member)) || Fault(fault, L"bad value " + Shown(v));
 }
+
+template <auto Member>
+bool ReadText(const std::string& v, E* e, std::wstring* fault)
+{
+    return ParseText(v, &(e->*Member), fault);
+}
+
+// A part's kind or flags, or "none" for an entry without that part.
+template <auto Has, auto Member, auto Parse>
+bool ReadPart(const std::string& v, E* e, std::wstring* fault)
+{
+    e->*Has = v != "none";
+    return !(e->*Has) || ReadValue<Member, Parse>(v, e, fault);
+}
+
+enum class Part { Entry, Trigger, User };
+
+struct Field {
+    const char* name;
+    Part part;
+    bool (*read)(const std::string& v, E* e, std::wstring* fault);
+};
+
+constexpr Field Fields[] = {
+    { "status", Part::Entry, ReadValue<&E::status, ParseNumber> },
+    { "trigger", Part::Entry, ReadPart<&E::hasTrigger, &E::type, ParseTriggerType> },
+    { "event", Part::Trigger, ReadValue<&E::event, ParseEvent> },
+    { "application", Part::Trigger, ReadText<&E::application> },
+    { "arguments", Part::Trigger, ReadText<&E::arguments> },
+    { "start-time", Part::Trigger, ReadValue<&E::start, ParseTime> },
+    { "end-time", Part::Trigger, ReadValue<&E::end, ParseTime> },
+    { "user", Part::Entry, ReadPart<&E::hasUser, &E::actionFlags, ParseActionFlags> },
+    { "title", Part::User, ReadText<&E::title> },
+    { "text", Part::User, ReadText<&E::text> },
+    { "sound", Part::User, ReadText<&E::sound> },
+    { "max-sound", Part::User, ReadValue<&E::maxSound, ParseNumber> },
+};
 
 class StoreParser {
 public:
-    StoreParser(const std::string& bytes, std::wstring* error) : lines_(bytes), error_(error) {}
+    StoreParser(const std::string& bytes, std::wstring* error)
+        : bytes_(bytes), pos_(bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0), error_(error)
+    {
+    }
 
     bool Run(StoreContents* contents)
     {
@@ -336,14 +276,26 @@ private:
         *error_ = L"line " + std::to_wstring(line) + L": " + what;
         return false;
     }
-    bool FailHere(const std::wstring& what) { return Fail(lines_.Number(), what); }
+    bool FailHere(const std::wstring& what) { return Fail(lineNumber_, what); }
+
+    // The next line: a line feed ends it, a carriage return before that is dropped.
+    bool NextLine(std::string* line)
+    {
+        if (pos_ >= bytes_.size())
+            return false;
+        const size_t end = std::min(bytes_.find('\n', pos_), bytes_.size());
+        line->assign(bytes_, pos_, (end > pos_ && bytes_[end - 1] == '\r' ? end - 1 : end) - pos_);
+        pos_ = end + 1;
+        ++lineNumber_;
+        return true;
+    }
 
     // The next line that is neither blank nor a comment, split into its key
     // and the value after the first space.
     bool NextSignificant()
     {
         std::string line;
-        while (lines_.Next(&line)) {
+        while (NextLine(&line)) {
             line = Trimmed(line);
             if (line.empty() || line[0] == '#')
                 continue;
@@ -360,7 +312,7 @@ private:
         std::string line;
         const std::wstring notStore =
             L"not a notification store: the first line must be 'tallyvane-notifications 1'";
-        if (!lines_.Next(&line))
+        if (!NextLine(&line))
             return Fail(1, L"the file is empty; " + notStore);
         line = Trimmed(line);
         const size_t space = line.find(' ');
@@ -395,7 +347,7 @@ private:
         if (first != firstLine_.end())
             return FailHere(L"handle " + std::to_wstring(handle) + L" appears twice (first at line " +
                             std::to_wstring(first->second) + L")");
-        firstLine_.emplace(handle, lines_.Number());
+        firstLine_.emplace(handle, lineNumber_);
         entry_ = StoredNotification();
         entry_.handle = handle;
         for (unsigned& line : seenAt_)
@@ -411,8 +363,8 @@ private:
 
     bool FieldLine()
     {
-        const FieldName* field = nullptr;
-        for (const FieldName& candidate : Fields) {
+        const Field* field = nullptr;
+        for (const Field& candidate : Fields) {
             if (key_ == candidate.name)
                 field = &candidate;
         }
@@ -421,42 +373,44 @@ private:
                 return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no 'end' line");
             return FailHere(L"unknown field " + Shown(key_));
         }
-        if (seenAt_[field->id])
-            return FailHere(L"field '" + Wide(field->name) + L"' given twice (first at line " +
-                            std::to_wstring(seenAt_[field->id]) + L")");
-        seenAt_[field->id] = lines_.Number();
+        unsigned& seen = seenAt_[field - Fields];
+        if (seen)
+            return FailHere(L"field " + Shown(field->name) + L" given twice (first at line " +
+                            std::to_wstring(seen) + L")");
+        seen = lineNumber_;
         std::wstring fault;
-        if (!ApplyField(field->id, value_, &entry_, &fault))
-            return FailHere(L"field '" + Wide(field->name) + L"': " + fault);
+        if (!field->read(value_, &entry_, &fault))
+            return FailHere(L"field " + Shown(field->name) + L": " + fault);
         return true;
     }
 
     // Every field of a part that is there must be given; none of a part that is not.
     bool EndEntry()
     {
-        for (const FieldName& field : Fields) {
+        for (const Field& field : Fields) {
             const bool wanted = field.part == Part::Entry ||
                                 (field.part == Part::Trigger && entry_.hasTrigger) ||
                                 (field.part == Part::User && entry_.hasUser);
-            const unsigned seen = seenAt_[field.id];
+            const unsigned seen = seenAt_[&field - Fields];
             if (wanted && !seen)
-                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no '" +
-                                Wide(field.name) + L"'");
+                return FailHere(L"entry " + std::to_wstring(entry_.handle) + L" has no " + Shown(field.name));
             if (!wanted && seen)
-                return Fail(seen, L"field '" + Wide(field.name) + L"' in an entry with " +
+                return Fail(seen, L"field " + Shown(field.name) + L" in an entry with " +
                                       (field.part == Part::Trigger ? L"trigger none" : L"user none"));
         }
         entries_.push_back(entry_);
         return true;
     }
 
-    LineReader lines_;
+    const std::string& bytes_;
+    size_t pos_;                 // where the next line starts
+    unsigned lineNumber_ = 0;    // of the line last read
     std::wstring* error_;
     std::string key_;
     std::string value_;
     DWORD nextHandle_ = 1;
     StoredNotification entry_;
-    unsigned seenAt_[FieldCount] = {};
+    unsigned seenAt_[std::size(Fields)] = {};   // the line of each field in this entry
     std::unordered_map<DWORD, unsigned> firstLine_;
     std::vector<StoredNotification> entries_;
 };

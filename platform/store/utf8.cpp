@@ -5,22 +5,16 @@
 #include <cwchar>
 
 namespace {
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // A UTF-8 byte never makes more than one UTF-16 code unit, so one call
 // with that much room converts the whole text.
-std::wstring Widened(const char* bytes, size_t size, DWORD flags, bool* ok)
+bool Widen(const char* bytes, size_t size, DWORD flags, std::wstring* text)
 {
-    *ok = true;
-    if (size == 0)
-        return std::wstring();
-    std::wstring text(size, L'\0');
-    const int length = MultiByteToWideChar(CP_UTF8, flags, bytes, static_cast<int>(size), &text[0],
-                                           static_cast<int>(size));
-    *ok = length > 0;
-    text.resize(*ok ? length : 0);
-    return text;
+    text->assign(size, L'\0');
+    const int length = size ? MultiByteToWideChar(CP_UTF8, flags, bytes, static_cast<int>(size),
+                                                  &(*text)[0], static_cast<int>(size))
+                            : 0;
+    text->resize(length > 0 ? length : 0);
+    return size == 0 || length > 0;
 }
 
 // Whether the code unit at `at` is a surrogate without its other half, which
@@ -28,10 +22,10 @@ std::wstring Widened(const char* bytes, size_t size, DWORD flags, bool* ok)
 bool IsUnpairedSurrogate(const std::wstring& text, size_t at)
 {
     const wchar_t c = text[at];
-    if (IsHighSurrogate(c))
-        return at + 1 >= text.size() || !IsLowSurrogate(text[at + 1]);
-    if (IsLowSurrogate(c))
-        return at == 0 || !IsHighSurrogate(text[at - 1]);
+    if (IS_HIGH_SURROGATE(c))
+        return at + 1 >= text.size() || !IS_LOW_SURROGATE(text[at + 1]);
+    if (IS_LOW_SURROGATE(c))
+        return at == 0 || !IS_HIGH_SURROGATE(text[at - 1]);
     return false;
 }
 }  // namespace
@@ -52,17 +46,14 @@ std::string ToUtf8(const std::wstring& text)
 
 bool FromUtf8(const char* bytes, size_t size, std::wstring* text)
 {
-    bool ok;
-    std::wstring converted = Widened(bytes, size, MB_ERR_INVALID_CHARS, &ok);
-    if (ok)
-        *text = std::move(converted);
-    return ok;
+    return Widen(bytes, size, MB_ERR_INVALID_CHARS, text);
 }
 
 std::wstring LenientFromUtf8(const std::string& bytes)
 {
-    bool ok;
-    return Widened(bytes.data(), bytes.size(), 0, &ok);
+    std::wstring text;
+    Widen(bytes.data(), bytes.size(), 0, &text);
+    return text;
 }
 
 std::wstring Escaped(const std::wstring& text, const wchar_t* alsoEscaped)
