@@ -140,6 +140,29 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
+std::wstring MessageBoxText(HWND box)
+{
+    std::wstring message;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0 ||
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            continue;
+        const std::wstring text = TextOf(child);
+        if (text.size() > message.size())
+            message = text;
+    }
+    return message;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
 RECT ScreenRectOf(HWND window)
 {
     RECT r = {};

@@ -20,6 +20,11 @@ HWND MenuBarOf(DWORD process, HWND mainWindow);
 
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
+// The message of a message box, in this process or another: its longest
+// static text that is not the icon.
+std::wstring MessageBoxText(HWND box);
+// A text as UTF-8, for printing it.
+std::string Narrow(const std::wstring& text);
 
 RECT ScreenRectOf(HWND window);
 POINT CentreOf(const RECT& r);

@@ -63,15 +63,6 @@ int NotThere(const char* what)
     return 1;
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 struct BoxVisit {
     int button;   // 0: only list them
     std::vector<HWND> found;
@@ -82,14 +73,9 @@ BOOL CALLBACK VisitBox(HWND window, LPARAM param)
     auto* visit = reinterpret_cast<BoxVisit*>(param);
     if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
         return TRUE;
-    std::wstring text;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!lstrcmpiW(ClassOf(child).c_str(), L"Static") && TextOf(child).size() > text.size())
-            text = TextOf(child);
-    }
     visit->found.push_back(window);
     if (visit->button == 0)
-        std::printf("%s: %s\n", Utf8(TextOf(window)).c_str(), Utf8(text).c_str());
+        std::printf("%s: %s\n", Narrow(TextOf(window)).c_str(), Narrow(MessageBoxText(window)).c_str());
     else
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(visit->button, BN_CLICKED), 0);
     return TRUE;
@@ -205,43 +191,32 @@ int Show(const Program& program, const std::wstring& name, DWORD seconds)
     return 0;
 }
 
+// Puts the step where the hook reads it.
+bool ShareStep(HANDLE mapping, int step)
+{
+    auto* shared = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
+    if (!shared)
+        return false;
+    *shared = step;
+    UnmapViewOfFile(shared);
+    return true;
+}
+
 // A pass pumps no messages, so the program cannot be asked to wait, and a
 // thread stopped from outside stops wherever it happens to be: the program is
 // hooked instead, and the pass stops itself at the step asked for (see
 // freeze_hook.cpp). The hook is set before anything else, so that a pass
 // started after "armed" is printed (by a box answered from another call) is
 // caught too; it lasts as long as this call.
-class FreezeObjects {
-public:
-    explicit FreezeObjects(DWORD process, int step)
-        : step_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                   FreezeObjectName(FreezeStepName, process).c_str())),
-          stopped_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, process).c_str())),
-          thaw_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, process).c_str()))
-    {
-        if (!step_ || !stopped_ || !thaw_)
-            return;
-        auto* shared = static_cast<LONG*>(MapViewOfFile(step_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-        if (!shared)
-            return;
-        *shared = step;
-        UnmapViewOfFile(shared);
-        ready_ = true;
-    }
-
-    bool Ready() const { return ready_; }
-    HANDLE Stopped() const { return stopped_.get(); }
-
-private:
-    UniqueHandle step_, stopped_, thaw_;
-    bool ready_ = false;
-};
-
 int Freeze(const Program& program, int step, DWORD seconds)
 {
     const DWORD thread = GetWindowThreadProcessId(program.main, nullptr);
-    const FreezeObjects objects(program.id, step);
-    if (!objects.Ready())
+    const UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                                  FreezeObjectName(FreezeStepName, program.id).c_str()));
+    const UniqueHandle stopped(
+        CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, program.id).c_str()));
+    const UniqueHandle thaw(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, program.id).c_str()));
+    if (!stopped || !thaw || !ShareStep(mapping.get(), step))
         return NotThere("cannot make the objects to stop the program with");
     // Found beside windowctl.exe, the first folder a bare name is looked for in.
     HMODULE hook = LoadLibraryW(L"windowctl_freeze.dll");
@@ -256,12 +231,12 @@ int Freeze(const Program& program, int step, DWORD seconds)
     const DWORD start = GetTickCount();
     DWORD waited = WAIT_TIMEOUT;
     while (waited == WAIT_TIMEOUT && IsWindow(program.main) && GetTickCount() - start < seconds * 1000)
-        waited = WaitForSingleObject(objects.Stopped(), 50);
+        waited = WaitForSingleObject(stopped.get(), 50);
     UnhookWindowsHookEx(hooked);
     if (waited != WAIT_OBJECT_0)
         return NotThere("the pass did not come to that step");
     HWND progress = FindNamed(program, L"progress");
-    std::printf("%s\n", Utf8(progress ? TextOf(GetDlgItem(progress, IDC_PROGRESS_STATUS)) : L"").c_str());
+    std::printf("%s\n", Narrow(progress ? TextOf(GetDlgItem(progress, IDC_PROGRESS_STATUS)) : L"").c_str());
     return 0;
 }
 
