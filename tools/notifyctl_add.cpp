@@ -14,29 +14,6 @@ const std::vector<OptionSpec> AddOptions = {
     { L"--end", true },    { L"--no-trigger", false }, { L"--copies", true },
 };
 
-class GivenOptions {
-public:
-    explicit GivenOptions(const std::vector<GivenOption>& options) : options_(options) {}
-
-    bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
-    const std::wstring* Value(const wchar_t* name) const
-    {
-        const GivenOption* option = Find(name);
-        return option ? &option->value : nullptr;
-    }
-
-private:
-    const GivenOption* Find(const wchar_t* name) const
-    {
-        for (const GivenOption& option : options_) {
-            if (option.name == name)
-                return &option;
-        }
-        return nullptr;
-    }
-    const std::vector<GivenOption>& options_;
-};
-
 // "YYYY-MM-DD", optionally followed by " HH:MM" or "THH:MM", optionally ":SS"; or "now".
 bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
 {
@@ -184,11 +161,9 @@ int Register(const StoredNotification& entry, DWORD copies)
 
 int AddCommand(const Words& words)
 {
-    std::vector<GivenOption> given;
-    if (const int refused =
-            ReadOptionsOnly(words, AddOptions, L"add takes options only, not", &given))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, AddOptions, L"add takes options only, not", &options))
         return refused;
-    const GivenOptions options(given);
     StoredNotification entry;
     DWORD copies = 1;
     std::wstring error;

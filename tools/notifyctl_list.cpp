@@ -98,13 +98,12 @@ std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool 
 
 int ListCommand(const Words& words)
 {
-    std::vector<GivenOption> options;
-    if (const int refused =
-            ReadOptionsOnly(words, { { L"--json", false } }, L"list takes no argument", &options))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, { { L"--json", false } }, L"list takes no argument", &options))
         return refused;
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");
-    WriteOut(FormatEntries(store.entries, !options.empty()));
+    WriteOut(FormatEntries(store.entries, options.Has(L"--json")));
     return ExitOk;
 }

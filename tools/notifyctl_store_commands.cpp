@@ -178,16 +178,15 @@ int ImportCommand(const Words& words)
 
 int SoftResetCommand(const Words& words)
 {
-    std::vector<GivenOption> options;
-    if (const int refused =
-            ReadOptionsOnly(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
         return refused;
     DWORD times = 1;
     constexpr DWORD MostResets = 1000;
-    if (!options.empty() &&
-        (!ParseWideNumber(options[0].value, &times) || times == 0 || times > MostResets))
-        return UsageError(L"--times: a number from 1 to " + std::to_wstring(MostResets) + L", not '" +
-                          options[0].value + L"'");
+    const std::wstring* given = options.Value(L"--times");
+    if (given && (!ParseWideNumber(*given, &times) || times == 0 || times > MostResets))
+        return UsageError(L"--times: a number from 1 to " + std::to_wstring(MostResets) + L", not '" + *given +
+                          L"'");
     const std::vector<StoredNotification> entries = SoftResetEntries(times);
     if (!NotifyStoreAddEntries(entries, false, nullptr))
         return StoreFault(L"cannot add the entries");
