@@ -10,9 +10,6 @@
 
 class Screenshot {
 public:
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    bool Empty() const { return pixels_.empty(); }
     // RGB() of a screen pixel; white outside the picture.
     COLORREF Pixel(int x, int y) const;
 
