@@ -36,6 +36,19 @@ void RemoveTree(const std::wstring& folder)
     }
     RemoveDirectoryW(folder.c_str());
 }
+
+// Puts every module's process-wide state back to its start value.
+void ResetProgramState()
+{
+    ResetMainWindowStateForTests();
+    ResetProgressStateForTests();
+    ResetEventListStateForTests();
+    FreeDuplicateFlags();
+    ResetTapHoldStateForTests();
+    ResetSettingsForTests();
+    ResetLogWriteFailure();
+    NotifyStoreResetFaults();
+}
 }  // namespace
 
 TestDevice::TestDevice()
@@ -110,18 +123,6 @@ std::vector<std::wstring> TestDevice::Applications() const
             names.push_back(L"(null)");
     }
     return names;
-}
-
-void ResetProgramState()
-{
-    ResetMainWindowStateForTests();
-    ResetProgressStateForTests();
-    ResetEventListStateForTests();
-    FreeDuplicateFlags();
-    ResetTapHoldStateForTests();
-    ResetSettingsForTests();
-    ResetLogWriteFailure();
-    NotifyStoreResetFaults();
 }
 
 void DeleteSettingsKey()
