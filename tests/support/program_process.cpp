@@ -35,20 +35,19 @@ bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const
     return started != FALSE;
 }
 
-namespace {
-// Ends the process if it still runs, and closes its handles.
-void EndProcess(const PROCESS_INFORMATION& info)
+void EndProcess(PROCESS_INFORMATION* info)
 {
-    if (!info.hProcess)
+    if (!info->hProcess)
         return;
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);
+    // A process told to end is gone long before the wait is up.
+    if (WaitForSingleObject(info->hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info->hProcess, 99);
+        WaitForSingleObject(info->hProcess, 60000);
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    CloseHandle(info->hProcess);
+    CloseHandle(info->hThread);
+    *info = {};
 }
-}  // namespace
 
 ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
     : store_(std::move(storePath)), folder_(std::move(workFolder))
@@ -57,7 +56,7 @@ ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
 
 ProgramProcess::~ProgramProcess()
 {
-    EndProcess(info_);
+    EndProcess(&info_);
 }
 
 bool ProgramProcess::Start()
@@ -107,6 +106,6 @@ DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD 
     DWORD code = STILL_ACTIVE;
     if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0)
         GetExitCodeProcess(info.hProcess, &code);
-    EndProcess(info);
+    EndProcess(&info);
     return code;
 }
