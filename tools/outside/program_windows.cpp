@@ -43,20 +43,16 @@ private:
 };
 
 struct Search {
-    DWORD process;
     const std::function<bool(HWND)>* is;
-    HWND found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
 {
     auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process || !IsWindowVisible(window) || !(*search->is)(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+    if (IsWindowVisible(window) && (*search->is)(window))
+        search->found.push_back(window);
+    return TRUE;
 }
 
 bool HasChild(HWND window, int id)
@@ -91,11 +87,21 @@ bool RectOnScreen(HANDLE process, HWND control, UINT message, WPARAM wParam, REC
 
 }  // namespace
 
-HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is)
+std::vector<HWND> VisibleTopLevels(const std::function<bool(HWND)>& is)
 {
-    Search search = { process, &is, nullptr };
+    Search search = { &is, {} };
     EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is)
+{
+    const std::vector<HWND> found = VisibleTopLevels([&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return owner == process && is(window);
+    });
+    return found.empty() ? nullptr : found.front();
 }
 
 HWND OpenMessageBox(DWORD process)

@@ -8,8 +8,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
-// The first visible top-level window of the process for which `is` holds.
+// The visible top-level windows for which `is` holds, front to back, and the
+// first of them that belongs to the process.
+std::vector<HWND> VisibleTopLevels(const std::function<bool(HWND)>& is);
 HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is);
 
 // The windows the program opens, each found by what only it has.

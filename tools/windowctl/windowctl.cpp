@@ -63,24 +63,6 @@ int NotThere(const char* what)
     return 1;
 }
 
-struct BoxVisit {
-    int button;   // 0: only list them
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK VisitBox(HWND window, LPARAM param)
-{
-    auto* visit = reinterpret_cast<BoxVisit*>(param);
-    if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
-        return TRUE;
-    visit->found.push_back(window);
-    if (visit->button == 0)
-        std::printf("%s: %s\n", Narrow(TextOf(window)).c_str(), Narrow(MessageBoxText(window)).c_str());
-    else
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(visit->button, BN_CLICKED), 0);
-    return TRUE;
-}
-
 int ButtonId(const wchar_t* name)
 {
     if (!_wcsicmp(name, L"ok")) return IDOK;
@@ -264,18 +246,21 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (verb == L"boxes" || verb == L"answer") {
-        BoxVisit visit = { 0, {} };
-        if (verb == L"answer") {
-            if (argc < 3 || (visit.button = ButtonId(argv[2])) == 0)
-                return Usage();
+        int button = 0;   // 0: only list them
+        if (verb == L"answer" && (argc < 3 || (button = ButtonId(argv[2])) == 0))
+            return Usage();
+        const std::vector<HWND> boxes = VisibleTopLevels([](HWND window) { return ClassOf(window) == L"#32770"; });
+        for (HWND box : boxes) {
+            if (button == 0)
+                std::printf("%s: %s\n", Narrow(TextOf(box)).c_str(), Narrow(MessageBoxText(box)).c_str());
+            else
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
-        EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&visit));
-        if (visit.button == 0)
+        if (button == 0)
             return 0;
         // A script's next tap must not land on a box that is still closing.
         return WaitFor(5, [&] {
-            return std::none_of(visit.found.begin(), visit.found.end(),
-                                [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
+            return std::none_of(boxes.begin(), boxes.end(), [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
         }) ? 0 : NotThere("a box stayed open");
     }
 
