@@ -184,12 +184,10 @@ bool ShareStep(HANDLE mapping, int step)
     return true;
 }
 
-// A pass pumps no messages, so the program cannot be asked to wait, and a
-// thread stopped from outside stops wherever it happens to be: the program is
-// hooked instead, and the pass stops itself at the step asked for (see
-// freeze_hook.cpp). The hook is set before anything else, so that a pass
-// started after "armed" is printed (by a box answered from another call) is
-// caught too; it lasts as long as this call.
+// The pass stops itself, in the hook put into the program (freeze_hook.cpp
+// says why). The hook is set before anything else, so that a pass started
+// after "armed" is printed (by a box answered from another call) is caught
+// too; it lasts as long as this call.
 int Freeze(const Program& program, int step, DWORD seconds)
 {
     const DWORD thread = GetWindowThreadProcessId(program.main, nullptr);
