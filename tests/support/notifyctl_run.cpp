@@ -1,5 +1,9 @@
 #include "tests/support/notifyctl_run.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/test_device.h"
@@ -41,11 +45,7 @@ HANDLE Inheritable(const std::wstring& path, DWORD access, DWORD disposition)
 
 void WriteInput(const std::wstring& path, const std::string& input)
 {
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (file) {
-        fwrite(input.data(), 1, input.size(), file);
-        fclose(file);
-    }
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << input;
 }
 }  // namespace
 
@@ -110,13 +110,8 @@ ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstrin
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }

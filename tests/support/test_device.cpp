@@ -1,6 +1,8 @@
 #include "tests/support/test_device.h"
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/main_window.h"
@@ -171,14 +173,6 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    std::string bytes;
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file)
-        return bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    fclose(file);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
