@@ -86,10 +86,7 @@ std::wstring UnixName(const std::wstring& windowsPath)
     char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
     if (!name)
         return L"";
-    const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], length);
+    const std::wstring wide = LenientFromUtf8(name);
     HeapFree(GetProcessHeap(), 0, name);
     return wide;
 }
