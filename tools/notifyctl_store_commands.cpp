@@ -4,14 +4,6 @@
 #include <algorithm>
 
 namespace {
-int ClearAll()
-{
-    if (!NotifyStoreClearAll())
-        return StoreFault(L"cannot clear the store");
-    WriteOut(L"cleared all entries\n");
-    return ExitOk;
-}
-
 bool IsFolder(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -78,7 +70,10 @@ int ClearCommand(const Words& words)
         }
         if (words.size() > 1)
             return UsageError(L"--all given twice");
-        return ClearAll();
+        if (!NotifyStoreClearAll())
+            return StoreFault(L"cannot clear the store");
+        WriteOut(L"cleared all entries\n");
+        return ExitOk;
     }
 
     std::vector<DWORD> handles;

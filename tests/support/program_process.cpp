@@ -1,16 +1,17 @@
 #include "tests/support/program_process.h"
 
+#include <filesystem>
+
 #include "app/main_window.h"
 #include "tests/support/device_names.h"
 #include "tests/support/test_device.h"
+#include "tools/outside/program_windows.h"
 
 std::wstring BuiltProgramPath(const wchar_t* name)
 {
     WCHAR self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + name;
+    return std::filesystem::path(self).replace_filename(name).wstring();
 }
 
 bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
@@ -66,18 +67,18 @@ bool ProgramProcess::Start()
 
 HWND ProgramProcess::WaitForWindow(DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window = FindWindowW(MainWindowClass, MainWindowClass); window;
-             window = FindWindowExW(nullptr, window, MainWindowClass, MainWindowClass)) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (found = FindWindowW(MainWindowClass, MainWindowClass); found;
+             found = FindWindowExW(nullptr, found, MainWindowClass, MainWindowClass)) {
             DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
+            GetWindowThreadProcessId(found, &owner);
             if (owner == info_.dwProcessId)
-                return window;
+                return true;
         }
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+        return false;
+    }, milliseconds);
+    return found;
 }
 
 DWORD ProgramProcess::WaitForExit(DWORD milliseconds)

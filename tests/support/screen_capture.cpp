@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/store/notify_store.h"
 #include "tests/support/test_device.h"
+#include "tools/outside/program_windows.h"
 
 namespace {
 
@@ -40,11 +42,6 @@ std::string UnixPath(const std::wstring& windowsPath)
     std::string path = name;
     HeapFree(GetProcessHeap(), 0, name);
     return path;
-}
-
-std::wstring Widen(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 // A path as one word of the shell's command line.
@@ -132,7 +129,7 @@ bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* e
     const std::string script = "{ " + steps + "; } 2>" + ShellWord(errors) + "; echo $? >" +
                                ShellWord(done + ".part") + "; mv " + ShellWord(done + ".part") + " " +
                                ShellWord(done);
-    std::wstring commandLine = L"/bin/sh -c \"" + Widen(script) + L"\"";
+    std::wstring commandLine = L"/bin/sh -c \"" + LenientFromUtf8(script) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -144,13 +141,10 @@ bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* e
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
 
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesW(files.done.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > CaptureTimeout) {
-            *error = "no screenshot within 15 s (ImageMagick's import on " + std::string(getenv("DISPLAY")) + ")";
-            return false;
-        }
-        Sleep(10);
+    if (!WaitUntil([&] { return GetFileAttributesW(files.done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                   CaptureTimeout)) {
+        *error = "no screenshot within 15 s (ImageMagick's import on " + std::string(getenv("DISPLAY")) + ")";
+        return false;
     }
     const std::string status = ReadFileBytes(files.done);
     if (atoi(status.c_str()) != 0) {

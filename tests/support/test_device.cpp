@@ -15,6 +15,7 @@
 #include "platform/store/test_switches.h"
 #include "settings/settings_store.h"
 #include "tests/support/device_names.h"
+#include "tools/outside/program_windows.h"
 
 namespace {
 void RemoveTree(const std::wstring& folder)
@@ -58,9 +59,7 @@ TestDevice::TestDevice()
     WCHAR temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     static unsigned counter = 0;
-    WCHAR name[64];
-    wsprintfW(name, L"tallyvane-test-%lu-%u", GetCurrentProcessId(), ++counter);
-    folder_ = std::wstring(temp) + name;
+    folder_ = temp + (L"tallyvane-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
     RemoveTree(folder_);
     CreateDirectoryW(folder_.c_str(), nullptr);
     store_ = folder_ + L"\\notifications.txt";
@@ -162,13 +161,7 @@ void PumpMessagesFor(DWORD milliseconds)
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        PumpMessagesFor(10);
-    }
-    return true;
+    return WaitUntil(condition, milliseconds, PumpMessagesFor);
 }
 
 std::string ReadFileBytes(const std::wstring& path)

@@ -72,13 +72,21 @@ bool IsDialogClass(HWND window)
     return ClassOf(window) == L"#32770";
 }
 
+// Sends the control a message that fills in a structure, given `data` as its
+// input; the structure is put in the program's memory and read back.
+template <typename Data>
+bool Ask(HANDLE process, HWND control, UINT message, WPARAM wParam, Data* data)
+{
+    RemoteMemory memory(process, sizeof *data);
+    return memory.Write(0, data, sizeof *data) && SendMessageW(control, message, wParam, memory.At()) &&
+           memory.Read(0, data, sizeof *data);
+}
+
 // A control's rectangle from a message that fills one in (its input given in
 // `r`), on the screen.
 bool RectOnScreen(HANDLE process, HWND control, UINT message, WPARAM wParam, RECT r, RECT* onScreen)
 {
-    RemoteMemory memory(process, sizeof r);
-    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(control, message, wParam, memory.At()) ||
-        !memory.Read(0, &r, sizeof r))
+    if (!Ask(process, control, message, wParam, &r))
         return false;
     MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&r), 2);
     *onScreen = r;
@@ -187,6 +195,17 @@ bool Responds(HWND window, DWORD milliseconds)
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds, const std::function<void(DWORD)>& pause)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        pause(10);
+    }
+    return true;
+}
+
 OutsideList::OutsideList(HANDLE process, HWND list) : process_(process), list_(list) {}
 
 int OutsideList::Count() const
@@ -234,14 +253,10 @@ std::wstring OutsideList::Cell(int row, int column) const
 
 LPARAM OutsideList::ItemData(int row) const
 {
-    RemoteMemory memory(process_, sizeof(LVITEMW));
     LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!memory.Write(0, &item, sizeof item) || !SendMessageW(list_, LVM_GETITEMW, 0, memory.At()) ||
-        !memory.Read(0, &item, sizeof item))
-        return 0;
-    return item.lParam;
+    return Ask(process_, list_, LVM_GETITEMW, 0, &item) ? item.lParam : 0;
 }
 
 int MenuBarButtonCount(HWND bar)

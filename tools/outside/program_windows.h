@@ -36,6 +36,11 @@ POINT CentreOf(const RECT& r);
 // handler has ended, or it waits in a modal loop (a box, a menu).
 bool Responds(HWND window, DWORD milliseconds);
 
+// Asks `done` until it holds (true) or the time is up (false); `pause` passes
+// the 10 ms between two questions (Sleep, or taking the caller's messages).
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds,
+               const std::function<void(DWORD)>& pause = Sleep);
+
 // The program's event list, read from outside.
 class OutsideList {
 public:

@@ -77,20 +77,6 @@ DWORD Seconds(int argc, wchar_t** argv, int at)
     return argc > at ? wcstoul(argv[at], nullptr, 10) : DefaultSeconds;
 }
 
-// Asks `find` every 10 ms until it answers (a window, true) or the time is up.
-template <typename Find>
-auto WaitFor(DWORD seconds, Find find) -> decltype(find())
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (auto found = find())
-            return found;
-        if (GetTickCount() - start > seconds * 1000)
-            return {};
-        Sleep(10);
-    }
-}
-
 // The program that owns the main window, opened for reading its controls.
 struct Program {
     HWND main = MainWindowOnScreen();
@@ -147,7 +133,8 @@ int Hold(const Program& program, int row)
     if (!PtInRect(&area, point))
         return NotThere("the row is not on screen");
     SendStylus(point, MOUSEEVENTF_LEFTDOWN);
-    HWND popup = WaitFor(10, [&] { return OpenPopupMenu(program.id); });
+    HWND popup = nullptr;
+    WaitUntil([&] { return (popup = OpenPopupMenu(program.id)) != nullptr; }, 10000);
     const POINT off = { point.x, std::max<LONG>(point.y, popup ? ScreenRectOf(popup).bottom : 0) + 20 };
     SendStylus(off, 0);
     Sleep(50);
@@ -165,8 +152,8 @@ int Choose(int command)
 
 int Show(const Program& program, const std::wstring& name, DWORD seconds)
 {
-    HWND window = WaitFor(seconds, [&] { return FindNamed(program, name); });
-    if (!window)
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = FindNamed(program, name)) != nullptr; }, seconds * 1000))
         return NotThere("the window did not come up");
     const RECT r = ScreenRectOf(window);
     std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
@@ -239,7 +226,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring verb = argv[1];
 
     if (verb == L"wait") {
-        if (!WaitFor(Seconds(argc, argv, 2), MainWindowOnScreen))
+        if (!WaitUntil([] { return MainWindowOnScreen() != nullptr; }, Seconds(argc, argv, 2) * 1000))
             return NotThere("no Tallyvane window");
         return 0;
     }
@@ -257,9 +244,9 @@ int wmain(int argc, wchar_t** argv)
         if (button == 0)
             return 0;
         // A script's next tap must not land on a box that is still closing.
-        return WaitFor(5, [&] {
+        return WaitUntil([&] {
             return std::none_of(boxes.begin(), boxes.end(), [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
-        }) ? 0 : NotThere("a box stayed open");
+        }, 5000) ? 0 : NotThere("a box stayed open");
     }
 
     const wchar_t* const onTheWindow[] = { L"command", L"close", L"tap", L"hold", L"choose", L"show", L"freeze", L"thaw" };
