@@ -1,7 +1,7 @@
 #include "tools/notifyctl.h"
 
+#include <algorithm>
 #include <cwchar>
-
 
 namespace {
 int HelpCommand(const Words& words);
@@ -86,10 +86,7 @@ std::wstring UnixName(const std::wstring& windowsPath)
     char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
     if (!name)
         return L"";
-    const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], length);
+    const std::wstring wide = LenientFromUtf8(name);
     HeapFree(GetProcessHeap(), 0, name);
     return wide;
 }
@@ -132,60 +129,48 @@ std::wstring Entries(size_t count)
     return std::to_wstring(count) + (count == 1 ? L" entry" : L" entries");
 }
 
-bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
-                 std::vector<GivenOption>* options, Words* rest, std::wstring* error)
+const std::wstring* GivenOptions::Value(const wchar_t* name) const
 {
+    for (const GivenOption& option : given) {
+        if (option.name == name)
+            return &option.value;
+    }
+    return nullptr;
+}
+
+int ReadOptions(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
+                GivenOptions* options)
+{
+    const std::wstring* other = nullptr;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::wstring& word = words[i];
         if (word.size() < 3 || word.compare(0, 2, L"--") != 0) {
-            rest->push_back(word);
+            other = other ? other : &word;
             continue;
         }
         const size_t equals = word.find(L'=');
         const std::wstring name = word.substr(0, equals);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : specs) {
-            if (name == candidate.name)
-                spec = &candidate;
-        }
-        if (!spec) {
-            *error = L"unknown option " + name;
-            return false;
-        }
-        for (const GivenOption& earlier : *options) {
-            if (earlier.name == name) {
-                *error = name + L" given twice";
-                return false;
-            }
-        }
-        GivenOption option{ name, L"" };
+        const auto spec = std::find_if(specs.begin(), specs.end(),
+                                       [&](const OptionSpec& candidate) { return name == candidate.name; });
+        if (spec == specs.end())
+            return UsageError(L"unknown option " + name);
+        if (options->Has(name.c_str()))
+            return UsageError(name + L" given twice");
+        std::wstring value;
         if (spec->takesValue) {
             if (equals != std::wstring::npos)
-                option.value = word.substr(equals + 1);
+                value = word.substr(equals + 1);
             else if (i + 1 < words.size())
-                option.value = words[++i];
-            else {
-                *error = name + L" needs a value";
-                return false;
-            }
+                value = words[++i];
+            else
+                return UsageError(name + L" needs a value");
         } else if (equals != std::wstring::npos) {
-            *error = name + L" takes no value";
-            return false;
+            return UsageError(name + L" takes no value");
         }
-        options->push_back(option);
+        options->given.push_back({ name, value });
     }
-    return true;
-}
-
-int ReadOptionsOnly(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
-                    std::vector<GivenOption>* options)
-{
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words, specs, options, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(stray + (L" '" + rest.front() + L"'"));
+    if (other)
+        return UsageError(stray + (L" '" + *other + L"'"));
     return ExitOk;
 }
 

@@ -58,14 +58,19 @@ struct GivenOption {
     std::wstring name;
     std::wstring value;
 };
-// Splits words into options and other words. Fails on an unknown option, a
-// missing value, or an option given twice.
-bool ReadOptions(const Words& words, const std::vector<OptionSpec>& specs,
-                 std::vector<GivenOption>* options, Words* rest, std::wstring* error);
-// The same for a command that takes options alone. Returns ExitOk, or the
-// code of the usage error it reported (another word is named after `stray`).
-int ReadOptionsOnly(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
-                    std::vector<GivenOption>* options);
+// The options given to a command, in the order given.
+struct GivenOptions {
+    std::vector<GivenOption> given;
+    // The option's value ("" for a flag), or null when it was not given.
+    const std::wstring* Value(const wchar_t* name) const;
+    bool Has(const wchar_t* name) const { return Value(name) != nullptr; }
+};
+// Reads the words of a command that takes options alone. Returns ExitOk, or
+// the code of the usage error it reported: an unknown option, a missing
+// value, an option given twice, or, once the options are read, another word
+// (named after `stray`).
+int ReadOptions(const Words& words, const std::vector<OptionSpec>& specs, const wchar_t* stray,
+                GivenOptions* options);
 
 // A number in decimal or 0x hexadecimal.
 bool ParseWideNumber(const std::wstring& text, DWORD* value);

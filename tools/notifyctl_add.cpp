@@ -14,29 +14,6 @@ const std::vector<OptionSpec> AddOptions = {
     { L"--end", true },    { L"--no-trigger", false }, { L"--copies", true },
 };
 
-class GivenOptions {
-public:
-    explicit GivenOptions(const std::vector<GivenOption>& options) : options_(options) {}
-
-    bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
-    const std::wstring* Value(const wchar_t* name) const
-    {
-        const GivenOption* option = Find(name);
-        return option ? &option->value : nullptr;
-    }
-
-private:
-    const GivenOption* Find(const wchar_t* name) const
-    {
-        for (const GivenOption& option : options_) {
-            if (option.name == name)
-                return &option;
-        }
-        return nullptr;
-    }
-    const std::vector<GivenOption>& options_;
-};
-
 // "YYYY-MM-DD", optionally followed by " HH:MM" or "THH:MM", optionally ":SS"; or "now".
 bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
 {
@@ -69,13 +46,6 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
     return time->wDay == t.wDay;   // the round trip also fills in the day of the week
 }
 
-// Refuses an option: the usage error to report.
-bool BadOption(std::wstring* error, const std::wstring& what)
-{
-    *error = what;
-    return false;
-}
-
 // A code name as the store file writes it, from what a person may type: the
 // SDK's constants too (NOTIFICATION_EVENT_TZ_CHANGE, PUN_DIALOG|PUN_SOUND),
 // in any letter case. The store itself reads only its own names.
@@ -95,19 +65,21 @@ std::string CodeName(const std::wstring& typed, const std::string& prefix)
     return out;
 }
 
-bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* error)
+// The readers of the parts fill in the entry and return ExitOk, or the code
+// of the usage error they reported.
+int ReadTrigger(const GivenOptions& o, StoredNotification* e)
 {
     const wchar_t* const triggerOptions[] = { L"--app", L"--no-app", L"--args", L"--type",
                                               L"--event", L"--start", L"--end" };
     if (o.Has(L"--no-trigger")) {
         for (const wchar_t* name : triggerOptions) {
             if (o.Has(name))
-                return BadOption(error, std::wstring(L"--no-trigger cannot go with ") + name);
+                return UsageError(std::wstring(L"--no-trigger cannot go with ") + name);
         }
-        return true;
+        return ExitOk;
     }
     if (o.Has(L"--app") && o.Has(L"--no-app"))
-        return BadOption(error, L"--app and --no-app exclude each other");
+        return UsageError(L"--app and --no-app exclude each other");
     e->hasTrigger = true;
     const std::wstring* app = o.Value(L"--app");
     if (!o.Has(L"--no-app"))
@@ -117,32 +89,31 @@ bool ReadTrigger(const GivenOptions& o, StoredNotification* e, std::wstring* err
     e->type = o.Has(L"--event") ? CNT_EVENT : CNT_TIME;
     if (const std::wstring* type = o.Value(L"--type");
         type && !ParseTriggerType(CodeName(*type, "cnt-"), &e->type))
-        return BadOption(error, L"--type: unknown kind '" + *type + L"'");
+        return UsageError(L"--type: unknown kind '" + *type + L"'");
     if (const std::wstring* event = o.Value(L"--event");
         event && !ParseEvent(CodeName(*event, "notification-event-"), &e->event))
-        return BadOption(error, L"--event: unknown event '" + *event + L"'");
+        return UsageError(L"--event: unknown event '" + *event + L"'");
     const std::wstring now = L"now";
     const std::wstring* start = o.Value(L"--start");
     if (!ParseTime(start ? *start : now, &e->start))
-        return BadOption(error,
-                         L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'");
+        return UsageError(L"--start: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *start + L"'");
     e->end = e->start;
     const std::wstring* end = o.Value(L"--end");
     if (end && !ParseTime(*end, &e->end))
-        return BadOption(error, L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'");
-    return true;
+        return UsageError(L"--end: not a time (YYYY-MM-DD HH:MM[:SS]): '" + *end + L"'");
+    return ExitOk;
 }
 
-bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* error)
+int ReadUserPart(const GivenOptions& o, StoredNotification* e)
 {
     const wchar_t* const userOptions[] = { L"--dialog", L"--flags", L"--title", L"--text", L"--sound" };
     for (const wchar_t* name : userOptions)
         e->hasUser = e->hasUser || o.Has(name);
     if (!e->hasUser)
-        return true;
+        return ExitOk;
     if (const std::wstring* given = o.Value(L"--flags");
         given && !ParseActionFlags(CodeName(*given, "pun-"), &e->actionFlags))
-        return BadOption(error, L"--flags: not flags '" + *given + L"'");
+        return UsageError(L"--flags: not flags '" + *given + L"'");
     if (o.Has(L"--dialog"))
         e->actionFlags |= PUN_DIALOG;
     if (const std::wstring* title = o.Value(L"--title"))
@@ -151,19 +122,19 @@ bool ReadUserPart(const GivenOptions& o, StoredNotification* e, std::wstring* er
         e->text = *text;
     if (const std::wstring* sound = o.Value(L"--sound"))
         e->sound = *sound;
-    return true;
+    return ExitOk;
 }
 
-bool ReadNumbers(const GivenOptions& o, StoredNotification* e, DWORD* copies, std::wstring* error)
+int ReadNumbers(const GivenOptions& o, StoredNotification* e, DWORD* copies)
 {
     if (const std::wstring* status = o.Value(L"--status"); status && !ParseWideNumber(*status, &e->status))
-        return BadOption(error, L"--status: not a number '" + *status + L"'");
+        return UsageError(L"--status: not a number '" + *status + L"'");
     if (const std::wstring* given = o.Value(L"--copies")) {
         if (!ParseWideNumber(*given, copies) || *copies == 0 || *copies > MostCopies)
-            return BadOption(error, L"--copies: a number from 1 to " +
-                                        std::to_wstring(MostCopies) + L", not '" + *given + L"'");
+            return UsageError(L"--copies: a number from 1 to " + std::to_wstring(MostCopies) + L", not '" +
+                              *given + L"'");
     }
-    return true;
+    return ExitOk;
 }
 
 // One call per copy, as separate programs would make them.
@@ -184,16 +155,12 @@ int Register(const StoredNotification& entry, DWORD copies)
 
 int AddCommand(const Words& words)
 {
-    std::vector<GivenOption> given;
-    if (const int refused =
-            ReadOptionsOnly(words, AddOptions, L"add takes options only, not", &given))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, AddOptions, L"add takes options only, not", &options))
         return refused;
-    const GivenOptions options(given);
     StoredNotification entry;
     DWORD copies = 1;
-    std::wstring error;
-    if (!ReadTrigger(options, &entry, &error) || !ReadUserPart(options, &entry, &error) ||
-        !ReadNumbers(options, &entry, &copies, &error))
-        return UsageError(error);
+    if (ReadTrigger(options, &entry) || ReadUserPart(options, &entry) || ReadNumbers(options, &entry, &copies))
+        return ExitUsage;
     return Register(entry, copies);
 }

@@ -15,12 +15,9 @@ SYSTEMTIME At(int days, WORD hour, WORD minute)
     today.wMilliseconds = 0;
     FILETIME file;
     SystemTimeToFileTime(&today, &file);
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
+    ULARGE_INTEGER value = { { file.dwLowDateTime, file.dwHighDateTime } };
     value.QuadPart += static_cast<ULONGLONG>(days) * 24 * 60 * 60 * 10000000ull;
-    file.dwLowDateTime = value.LowPart;
-    file.dwHighDateTime = value.HighPart;
+    file = { value.LowPart, value.HighPart };
     SYSTEMTIME result;
     FileTimeToSystemTime(&file, &result);
     return result;

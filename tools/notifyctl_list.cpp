@@ -9,17 +9,6 @@ std::wstring Wide(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-// A null text shows as (null) in the table and as null in JSON.
-std::wstring TableText(const StoredText& text)
-{
-    return text ? Escaped(*text, L"\\") : L"(null)";
-}
-
-std::wstring JsonText(const StoredText& text)
-{
-    return text ? L"\"" + Escaped(*text, L"\\\"") + L"\"" : L"null";
-}
-
 // "YYYY-MM-DD HH:MM:SS" of a stored time, its fields as they are, even
 // when they make no date (an event entry's zero times).
 std::wstring TimeText(const SYSTEMTIME& t)
@@ -30,81 +19,94 @@ std::wstring TimeText(const SYSTEMTIME& t)
     return text;
 }
 
-std::wstring TableRow(const StoredNotification& e)
+// One field of an entry: its name, which heads the table's column and keys
+// the JSON, and the field as each of the two shows it.
+struct Field {
+    const wchar_t* name;
+    std::wstring table;
+    std::wstring json;
+};
+
+// A code shows by its name in the table, as a number in JSON.
+Field Code(const wchar_t* name, bool present, DWORD code, const std::string& text, const wchar_t* absent)
 {
-    const std::wstring none = L"(null)";
-    const std::wstring fields[] = {
-        std::to_wstring(e.handle),
-        std::to_wstring(e.status),
-        e.hasTrigger ? Wide(TriggerTypeText(e.type)) : L"none",
-        e.hasTrigger ? Wide(EventText(e.event)) : L"-",
-        e.hasTrigger ? TableText(e.application) : none,
-        e.hasTrigger ? TableText(e.arguments) : none,
-        e.hasUser ? Wide(ActionFlagsText(e.actionFlags)) : L"none",
-        e.hasUser ? TableText(e.title) : none,
-        e.hasUser ? TableText(e.text) : none,
-        e.hasTrigger ? TimeText(e.start) : L"",
-        e.hasTrigger ? TimeText(e.end) : L"",
-    };
-    std::wstring row;
-    for (const std::wstring& field : fields)
-        row += (row.empty() ? L"" : L"\t") + field;
-    return row + L"\n";
+    return { name, present ? Wide(text) : absent, present ? std::to_wstring(code) : L"null" };
 }
 
-std::wstring JsonNumber(bool present, DWORD value)
+// A null text, or one of a part the entry lacks, shows as (null) in the
+// table and as null in JSON.
+Field Text(const wchar_t* name, bool present, const StoredText& text)
 {
-    return present ? std::to_wstring(value) : L"null";
+    if (!present || !text)
+        return { name, L"(null)", L"null" };
+    return { name, Escaped(*text, L"\\"), L"\"" + Escaped(*text, L"\\\"") + L"\"" };
 }
 
-std::wstring JsonTime(bool present, const SYSTEMTIME& time)
+Field Time(const wchar_t* name, bool present, const SYSTEMTIME& time)
 {
-    return present ? L"\"" + TimeText(time) + L"\"" : L"null";
+    return { name, present ? TimeText(time) : L"", present ? L"\"" + TimeText(time) + L"\"" : L"null" };
 }
-
-std::wstring JsonRow(const StoredNotification& e)
-{
-    return L"{\"handle\": " + std::to_wstring(e.handle) +
-           L", \"status\": " + std::to_wstring(e.status) +
-           L", \"type\": " + JsonNumber(e.hasTrigger, e.type) +
-           L", \"event\": " + JsonNumber(e.hasTrigger, e.event) +
-           L", \"application\": " + JsonText(e.hasTrigger ? e.application : std::nullopt) +
-           L", \"arguments\": " + JsonText(e.hasTrigger ? e.arguments : std::nullopt) +
-           L", \"flags\": " + JsonNumber(e.hasUser, e.actionFlags) +
-           L", \"title\": " + JsonText(e.hasUser ? e.title : std::nullopt) +
-           L", \"text\": " + JsonText(e.hasUser ? e.text : std::nullopt) +
-           L", \"start\": " + JsonTime(e.hasTrigger, e.start) +
-           L", \"end\": " + JsonTime(e.hasTrigger, e.end) + L"}";
-}
-}  // namespace
 
 // Columns and fields are only ever added at the end, so that scripts that
 // pick them by position keep working as well as those that read the header.
+std::vector<Field> FieldsOf(const StoredNotification& e)
+{
+    const bool trigger = e.hasTrigger;
+    const bool user = e.hasUser;
+    return {
+        { L"handle", std::to_wstring(e.handle), std::to_wstring(e.handle) },
+        { L"status", std::to_wstring(e.status), std::to_wstring(e.status) },
+        Code(L"type", trigger, e.type, TriggerTypeText(e.type), L"none"),
+        Code(L"event", trigger, e.event, EventText(e.event), L"-"),
+        Text(L"application", trigger, e.application),
+        Text(L"arguments", trigger, e.arguments),
+        Code(L"flags", user, e.actionFlags, ActionFlagsText(e.actionFlags), L"none"),
+        Text(L"title", user, e.title),
+        Text(L"text", user, e.text),
+        Time(L"start", trigger, e.start),
+        Time(L"end", trigger, e.end),
+    };
+}
+
+std::wstring TableLine(const std::vector<Field>& fields, bool header)
+{
+    std::wstring line;
+    for (const Field& field : fields)
+        line += (line.empty() ? L"" : L"\t") + (header ? field.name : field.table);
+    return line + L"\n";
+}
+
+std::wstring JsonObject(const std::vector<Field>& fields)
+{
+    std::wstring object;
+    for (const Field& field : fields)
+        object += (object.empty() ? L"{\"" : L", \"") + (field.name + (L"\": " + field.json));
+    return object + L"}";
+}
+}  // namespace
+
 std::wstring FormatEntries(const std::vector<StoredNotification>& entries, bool json)
 {
-    std::wstring out;
     if (!json) {
-        out = L"handle\tstatus\ttype\tevent\tapplication\targuments\tflags\ttitle\ttext"
-              L"\tstart\tend\n";
+        std::wstring out = TableLine(FieldsOf({}), true);
         for (const StoredNotification& entry : entries)
-            out += TableRow(entry);
+            out += TableLine(FieldsOf(entry), false);
         return out;
     }
-    out = L"[";
+    std::wstring out = L"[";
     for (size_t i = 0; i < entries.size(); ++i)
-        out += (i ? L",\n  " : L"\n  ") + JsonRow(entries[i]);
+        out += (i ? L",\n  " : L"\n  ") + JsonObject(FieldsOf(entries[i]));
     return out + (entries.empty() ? L"]\n" : L"\n]\n");
 }
 
 int ListCommand(const Words& words)
 {
-    std::vector<GivenOption> options;
-    if (const int refused =
-            ReadOptionsOnly(words, { { L"--json", false } }, L"list takes no argument", &options))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, { { L"--json", false } }, L"list takes no argument", &options))
         return refused;
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))
         return StoreFault(L"cannot read the store");
-    WriteOut(FormatEntries(store.entries, !options.empty()));
+    WriteOut(FormatEntries(store.entries, options.Has(L"--json")));
     return ExitOk;
 }

@@ -8,6 +8,10 @@
 #include "settings/settings_store.h"
 
 namespace {
+const std::vector<OptionSpec> PileupsOptions = {
+    { L"--json", false }, { L"--clear", false }, { L"--duplicates", true }, { L"--script", true },
+};
+
 // Flags each entry a selection walk takes; its steps show nothing here.
 class FlagTaken final : public ClearVisitor {
 public:
@@ -21,12 +25,12 @@ private:
 
 // The two options as the program holds them after its start (read from the
 // device's registry; the key is only opened, never made here), then as the
-// command line overrides them.
-bool ReadClearOptions(const std::vector<GivenOption>& given, ClearOptions* options,
-                      std::wstring* error)
+// command line overrides them. Returns ExitOk, or the code of the usage error
+// it reported.
+int ReadClearOptions(const GivenOptions& given, ClearOptions* options)
 {
     ReadSettingValues(&options->removeDuplicates, &options->removeScriptEvents);
-    for (const GivenOption& option : given) {
+    for (const GivenOption& option : given.given) {
         DWORD* target = option.name == L"--duplicates" ? &options->removeDuplicates
                         : option.name == L"--script"   ? &options->removeScriptEvents
                                                        : nullptr;
@@ -36,12 +40,10 @@ bool ReadClearOptions(const std::vector<GivenOption>& given, ClearOptions* optio
             *target = 1;
         else if (option.value == L"off")
             *target = 0;
-        else {
-            *error = option.name + L": on or off, not '" + option.value + L"'";
-            return false;
-        }
+        else
+            return UsageError(option.name + L": on or off, not '" + option.value + L"'");
     }
-    return true;
+    return ExitOk;
 }
 
 // Clear's two walks, without clearing anything: a flag of 1 for each entry
@@ -66,27 +68,16 @@ std::vector<int> SelectPileups(const std::vector<StoredNotification>& entries,
 
 int PileupsCommand(const Words& words)
 {
-    std::vector<GivenOption> options;
-    Words rest;
-    std::wstring error;
-    if (!ReadOptions(words,
-                     { { L"--json", false }, { L"--clear", false }, { L"--duplicates", true },
-                       { L"--script", true } },
-                     &options, &rest, &error))
-        return UsageError(error);
-    if (!rest.empty())
-        return UsageError(L"pileups takes no argument '" + rest.front() + L"'");
-    bool json = false;
-    bool clear = false;
-    for (const GivenOption& option : options) {
-        json = json || option.name == L"--json";
-        clear = clear || option.name == L"--clear";
-    }
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, PileupsOptions, L"pileups takes no argument", &options))
+        return refused;
+    const bool json = options.Has(L"--json");
+    const bool clear = options.Has(L"--clear");
     if (json && clear)
         return UsageError(L"--json and --clear exclude each other");
     ClearOptions clearOptions;
-    if (!ReadClearOptions(options, &clearOptions, &error))
-        return UsageError(error);
+    if (const int refused = ReadClearOptions(options, &clearOptions))
+        return refused;
 
     StoreContents store;
     if (!NotifyStoreSnapshot(&store))

@@ -4,57 +4,35 @@
 #include <algorithm>
 
 namespace {
-int ClearAll()
-{
-    if (!NotifyStoreClearAll())
-        return StoreFault(L"cannot clear the store");
-    WriteOut(L"cleared all entries\n");
-    return ExitOk;
-}
-
-DWORD AttributesOf(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str());
-}
-
 bool IsFolder(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // What stands in the way of writing a file at this name, as the user typed
-// it: the folder it goes in must exist (as with cp, a typo in a backup's path
-// creates nothing), and a read-only file there is kept, as the store keeps
-// its own.
-bool CanExportTo(const std::wstring& file, std::wstring* error)
+// it, or nothing: the folder it goes in must exist (as with cp, a typo in a
+// backup's path creates nothing), and a read-only file there is kept, as the
+// store keeps its own.
+std::wstring WhyNotExportTo(const std::wstring& file)
 {
-    const std::wstring target = L"cannot export to '" + file + L"': ";
-    const DWORD attributes = AttributesOf(file);
-    if (IsFolder(attributes)) {
-        *error = target + L"it is a folder";
-        return false;
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        *error = target + L"the file is read-only";
-        return false;
-    }
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (IsFolder(attributes))
+        return L"it is a folder";
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return L"the file is read-only";
     const size_t slash = file.find_last_of(L"\\/");
     if (slash == std::wstring::npos)
-        return true;
+        return L"";
     // "/x.txt" and "C:\x.txt" lie in a root, which is always there.
     const std::wstring folder = file.substr(0, slash);
     if (folder.empty() || (folder.size() == 2 && folder[1] == L':'))
-        return true;
-    const DWORD folderAttributes = AttributesOf(folder);
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
-        *error = target + L"there is no folder '" + folder + L"'";
-        return false;
-    }
-    if (!IsFolder(folderAttributes)) {
-        *error = target + L"'" + folder + L"' is a file, not a folder";
-        return false;
-    }
-    return true;
+        return L"";
+    const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES)
+        return L"there is no folder '" + folder + L"'";
+    if (!IsFolder(folderAttributes))
+        return L"'" + folder + L"' is a file, not a folder";
+    return L"";
 }
 
 bool ReadStandardInput(std::string* bytes)
@@ -92,7 +70,10 @@ int ClearCommand(const Words& words)
         }
         if (words.size() > 1)
             return UsageError(L"--all given twice");
-        return ClearAll();
+        if (!NotifyStoreClearAll())
+            return StoreFault(L"cannot clear the store");
+        WriteOut(L"cleared all entries\n");
+        return ExitOk;
     }
 
     std::vector<DWORD> handles;
@@ -139,9 +120,9 @@ int ExportCommand(const Words& words)
         WriteOut(LenientFromUtf8(text));
         return ExitOk;
     }
+    if (const std::wstring why = WhyNotExportTo(file); !why.empty())
+        return FileFault(L"cannot export to '" + file + L"': " + why);
     std::wstring error;
-    if (!CanExportTo(file, &error))
-        return FileFault(error);
     if (!ReplaceWholeFile(file, text, &error, Temporary::NewTemporary))
         return FileFault(file + L": " + error);
     WriteOut(L"exported " + Entries(entries) + L" to " + file + L"\n");
@@ -160,7 +141,7 @@ int ImportCommand(const Words& words)
             return UsageError(L"cannot read the standard input");
     } else {
         bool exists;
-        if (IsFolder(AttributesOf(file)))
+        if (IsFolder(GetFileAttributesW(file.c_str())))
             return InputError(file + L": is a folder, not a file of entries");
         if (!ReadWholeFile(file, &bytes, &exists, &error))
             return InputError(file + L": " + error);
@@ -178,16 +159,15 @@ int ImportCommand(const Words& words)
 
 int SoftResetCommand(const Words& words)
 {
-    std::vector<GivenOption> options;
-    if (const int refused =
-            ReadOptionsOnly(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
+    GivenOptions options;
+    if (const int refused = ReadOptions(words, { { L"--times", true } }, L"soft-reset takes no argument", &options))
         return refused;
     DWORD times = 1;
     constexpr DWORD MostResets = 1000;
-    if (!options.empty() &&
-        (!ParseWideNumber(options[0].value, &times) || times == 0 || times > MostResets))
-        return UsageError(L"--times: a number from 1 to " + std::to_wstring(MostResets) + L", not '" +
-                          options[0].value + L"'");
+    const std::wstring* given = options.Value(L"--times");
+    if (given && (!ParseWideNumber(*given, &times) || times == 0 || times > MostResets))
+        return UsageError(L"--times: a number from 1 to " + std::to_wstring(MostResets) + L", not '" + *given +
+                          L"'");
     const std::vector<StoredNotification> entries = SoftResetEntries(times);
     if (!NotifyStoreAddEntries(entries, false, nullptr))
         return StoreFault(L"cannot add the entries");

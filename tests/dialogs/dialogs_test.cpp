@@ -62,13 +62,6 @@ void Cancel(HWND dialog)
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
 
-std::wstring TextOf(HWND window)
-{
-    WCHAR text[512] = {};
-    GetWindowTextW(window, text, ARRAYSIZE(text));
-    return text;
-}
-
 // The program on a device with two entries, so that its first load has
 // nothing to report.
 class DialogsTest : public MainWindowTest {

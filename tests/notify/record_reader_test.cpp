@@ -159,7 +159,7 @@ TEST(RecordReader, DialogTextsAndTheirDefaults)
     };
     for (const Case& c : cases) {
         TestEntry entry;
-        entry.hasUserPart = true;
+        entry.hasUser = true;
         entry.actionFlags = PUN_DIALOG;
         entry.title = c.title;
         entry.text = c.text;

@@ -30,13 +30,6 @@ std::string Describe(const RECT& r)
     return out.str();
 }
 
-std::wstring ClassOf(HWND window)
-{
-    WCHAR name[32] = {};
-    GetClassNameW(window, name, ARRAYSIZE(name));
-    return name;
-}
-
 // The size the static control needs for its whole text at its own width,
 // drawn as the control draws it.
 SIZE NeededFor(HWND text)

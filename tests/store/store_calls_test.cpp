@@ -184,7 +184,7 @@ TEST(StoreCalls, SetAcceptsEveryShapeTheProgramCanShow)
     TestDevice device;
     TestEntry noTrigger;
     noTrigger.hasTrigger = false;
-    noTrigger.hasUserPart = true;
+    noTrigger.hasUser = true;
     noTrigger.actionFlags = PUN_DIALOG;
     noTrigger.title = L"Backup";
     TestEntry nothing;
@@ -192,7 +192,7 @@ TEST(StoreCalls, SetAcceptsEveryShapeTheProgramCanShow)
     TestEntry nullTexts;
     nullTexts.application.reset();
     nullTexts.arguments.reset();
-    nullTexts.hasUserPart = true;
+    nullTexts.hasUser = true;
     nullTexts.actionFlags = PUN_DIALOG;
     TestEntry emptyTexts = TestEntry::Dialog(L"", L"", L"");
     emptyTexts.arguments = L"";

@@ -35,6 +35,7 @@ LRESULT MainWindowTest::Command(WORD id)
     return SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+namespace {
 std::wstring ListCell(HWND list, int row, int column)
 {
     WCHAR text[260] = {};
@@ -45,6 +46,7 @@ std::wstring ListCell(HWND list, int row, int column)
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     return text;
 }
+}  // namespace
 
 std::vector<std::vector<std::wstring>> MainWindowTest::ListRows() const
 {

@@ -40,6 +40,3 @@ struct ExpectedBox {
 // Compares the boxes shown with those expected, in order; prints both lists.
 ::testing::AssertionResult BoxesAre(const MessageBoxRecorder& recorder,
                                     const std::vector<ExpectedBox>& expected);
-
-// Reads one cell of a list-view control.
-std::wstring ListCell(HWND list, int row, int column);

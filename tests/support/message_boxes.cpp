@@ -14,20 +14,11 @@ bool IsInModule(const void* address, HMODULE module)
     return owner == module;
 }
 
-std::wstring WindowText(HWND window)
-{
-    WCHAR buffer[1024] = {};
-    GetWindowTextW(window, buffer, ARRAYSIZE(buffer));
-    return buffer;
-}
-
 // Whether a top-level window is a message box (as opposed to a dialog of the
 // program's own).
 bool IsMessageBox(HWND window)
 {
-    WCHAR cls[16] = {};
-    GetClassNameW(window, cls, ARRAYSIZE(cls));
-    if (lstrcmpW(cls, L"#32770") != 0)
+    if (ClassOf(window) != L"#32770")
         return false;
     // The program's own dialogs run a procedure of this module; a message
     // box runs the system's.
@@ -36,24 +27,6 @@ bool IsMessageBox(HWND window)
 }
 
 }  // namespace
-
-// The longest non-icon static text of a message box is its message.
-std::wstring MessageBoxText(HWND box)
-{
-    std::wstring best;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        WCHAR cls[32] = {};
-        GetClassNameW(child, cls, ARRAYSIZE(cls));
-        if (lstrcmpiW(cls, L"Static") != 0)
-            continue;
-        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            continue;
-        std::wstring text = WindowText(child);
-        if (text.size() > best.size())
-            best = text;
-    }
-    return best;
-}
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
@@ -97,7 +70,7 @@ void MessageBoxRecorder::OnActivate(HWND dialog)
 
     ShownBox box;
     box.text = MessageBoxText(dialog);
-    box.caption = WindowText(dialog);
+    box.caption = TextOf(dialog);
     box.owner = GetWindow(dialog, GW_OWNER);
     box.cursor = GetCursor();
     box.progressOpen = ProgressWindow != nullptr && IsWindow(ProgressWindow);
@@ -112,16 +85,4 @@ void MessageBoxRecorder::OnActivate(HWND dialog)
     }
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
 }

@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-// The message of a message box, in this process or another: its longest
-// static text that is not the icon.
-std::wstring MessageBoxText(HWND box);
+// MessageBoxText and Narrow, which the tests use with the recorder.
+#include "tools/outside/program_windows.h"
 
 struct ShownBox {
     std::wstring text;
@@ -52,5 +51,3 @@ private:
     std::vector<ShownBox> boxes_;
     std::vector<HWND> seen_;
 };
-
-std::string Narrow(const std::wstring& text);

@@ -1,8 +1,11 @@
 #include "tests/support/notifyctl_run.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
-#include "tests/support/program_process.h"
 #include "tests/support/test_device.h"
 
 namespace {
@@ -42,36 +45,7 @@ HANDLE Inheritable(const std::wstring& path, DWORD access, DWORD disposition)
 
 void WriteInput(const std::wstring& path, const std::string& input)
 {
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (file) {
-        fwrite(input.data(), 1, input.size(), file);
-        fclose(file);
-    }
-}
-
-// Returns the process; its main thread goes to *thread.
-HANDLE Start(const std::wstring& store, const std::vector<std::wstring>& arguments,
-             const std::wstring& in, const std::wstring& out, const std::wstring& err, HANDLE* thread)
-{
-    std::wstring line;
-    for (const std::wstring& argument : arguments)
-        line += (line.empty() ? L"" : L" ") + Quoted(argument);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = Inheritable(in, GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
-    PROCESS_INFORMATION process = {};
-    const bool started = StartBuiltProgram(L"notifyctl.exe", line, store, nullptr, &process, &startup);
-    CloseHandle(startup.hStdInput);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
-    if (!started)
-        return nullptr;
-    *thread = process.hThread;
-    return process.hProcess;
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << input;
 }
 }  // namespace
 
@@ -80,52 +54,51 @@ RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstri
     : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
 {
     WriteInput(inPath_, input);
-    process_ = Start(store, arguments, inPath_, outPath_, errPath_, &thread_);
+    std::wstring line;
+    for (const std::wstring& argument : arguments)
+        line += (line.empty() ? L"" : L" ") + Quoted(argument);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = Inheritable(inPath_, GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = Inheritable(outPath_, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = Inheritable(errPath_, GENERIC_WRITE, CREATE_ALWAYS);
+    const bool started = StartBuiltProgram(L"notifyctl.exe", line, store, nullptr, &info_, &startup);
+    CloseHandle(startup.hStdInput);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    EXPECT_TRUE(started) << "cannot start notifyctl: error " << GetLastError();
 }
 
 RunningTool::~RunningTool()
 {
-    if (process_) {
-        Kill();
-    }
-    if (thread_)
-        CloseHandle(thread_);
+    EndProcess(&info_);
     for (const std::wstring& path : { outPath_, errPath_, inPath_ })
         DeleteFileW(path.c_str());
 }
 
 bool RunningTool::Suspend()
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT && SuspendThread(thread_) != DWORD(-1);
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT &&
+           SuspendThread(info_.hThread) != DWORD(-1);
 }
 
 bool RunningTool::Resume()
 {
-    return process_ && ResumeThread(thread_) != DWORD(-1);
+    return info_.hProcess && ResumeThread(info_.hThread) != DWORD(-1);
 }
 
 ToolResult RunningTool::Wait()
 {
     ToolResult result;
-    if (!process_)
+    if (!info_.hProcess)
         return result;
-    EXPECT_EQ(WaitForSingleObject(process_, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
-    GetExitCodeProcess(process_, &result.exitCode);
-    CloseHandle(process_);
-    process_ = nullptr;
+    EXPECT_EQ(WaitForSingleObject(info_.hProcess, 60000), WAIT_OBJECT_0) << "notifyctl did not end";
+    GetExitCodeProcess(info_.hProcess, &result.exitCode);
+    EndProcess(&info_);
     result.out = ReadFileBytes(outPath_);
     result.err = ReadFileBytes(errPath_);
     return result;
-}
-
-void RunningTool::Kill()
-{
-    if (!process_)
-        return;
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 60000);
-    CloseHandle(process_);
-    process_ = nullptr;
 }
 
 ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstring>& arguments,
@@ -137,13 +110,8 @@ ToolResult RunNotifyctl(const std::wstring& store, const std::vector<std::wstrin
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/program_process.h"
+
 struct ToolResult {
     DWORD exitCode = 0xFFFFFFFF;
     std::string out;   // standard output, UTF-8
@@ -26,16 +28,15 @@ public:
     RunningTool(const RunningTool&) = delete;
     RunningTool& operator=(const RunningTool&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
-    ToolResult Wait();      // to its end
-    void Kill();            // TerminateProcess, then waits for it to be gone
+    bool Started() const { return info_.hProcess != nullptr; }
+    ToolResult Wait();                     // to its end
+    void Kill() { EndProcess(&info_); }    // TerminateProcess, then waits for it to be gone
     // Stops the tool where it is, or lets it go on; false once it has ended.
     bool Suspend();
     bool Resume();
 
 private:
-    HANDLE process_ = nullptr;
-    HANDLE thread_ = nullptr;
+    PROCESS_INFORMATION info_ = {};
     std::wstring outPath_, errPath_, inPath_;
 };
 

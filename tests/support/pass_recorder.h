@@ -111,22 +111,8 @@ private:
 
     void Seen(const CWPSTRUCT& message)
     {
-        // Most messages a pass sends are none of these: let them by cheaply.
-        switch (message.message) {
-        case WM_INITDIALOG:
-        case WM_DESTROY:
-        case WM_SETTEXT:
-        case PBM_SETRANGE:
-        case PBM_SETPOS:
-        case WM_SETREDRAW:
-            break;
-        default:
-            return;
-        }
+        // Most messages a pass sends are none of these: they go by at once.
         PassEvent event{};
-        event.busy = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
-        HWND parent = GetParent(message.hwnd);
-        const int id = GetDlgCtrlID(message.hwnd);
         switch (message.message) {
         case WM_INITDIALOG:
             if (!IsProgressDialog(message.hwnd))
@@ -139,16 +125,17 @@ private:
                 return;
             event.kind = PassEvent::Close;
             break;
-        case WM_SETTEXT:
-            if (!IsProgressDialog(parent) ||
-                (id != IDC_PROGRESS_STATUS && id != IDC_PROGRESS_TITLE))
+        case WM_SETTEXT: {
+            const int id = GetDlgCtrlID(message.hwnd);
+            if (!IsProgressDialog(GetParent(message.hwnd)) || (id != IDC_PROGRESS_STATUS && id != IDC_PROGRESS_TITLE))
                 return;
             event.kind = id == IDC_PROGRESS_STATUS ? PassEvent::Status : PassEvent::Title;
             event.text = reinterpret_cast<const WCHAR*>(message.lParam);
             break;
+        }
         case PBM_SETRANGE:
         case PBM_SETPOS:
-            if (!IsProgressDialog(parent) || id != IDC_PROGRESS_BAR)
+            if (!IsProgressDialog(GetParent(message.hwnd)) || GetDlgCtrlID(message.hwnd) != IDC_PROGRESS_BAR)
                 return;
             event.kind = message.message == PBM_SETRANGE ? PassEvent::Range : PassEvent::Position;
             event.wParam = message.wParam;
@@ -163,6 +150,7 @@ private:
         default:
             return;
         }
+        event.busy = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
         events_.push_back(event);
     }
 

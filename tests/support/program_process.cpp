@@ -1,16 +1,17 @@
 #include "tests/support/program_process.h"
 
+#include <filesystem>
+
 #include "app/main_window.h"
 #include "tests/support/device_names.h"
 #include "tests/support/test_device.h"
+#include "tools/outside/program_windows.h"
 
 std::wstring BuiltProgramPath(const wchar_t* name)
 {
     WCHAR self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + name;
+    return std::filesystem::path(self).replace_filename(name).wstring();
 }
 
 bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const std::wstring& store,
@@ -35,20 +36,19 @@ bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const
     return started != FALSE;
 }
 
-namespace {
-// Ends the process if it still runs, and closes its handles.
-void EndProcess(const PROCESS_INFORMATION& info)
+void EndProcess(PROCESS_INFORMATION* info)
 {
-    if (!info.hProcess)
+    if (!info->hProcess)
         return;
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);
+    // A process told to end is gone long before the wait is up.
+    if (WaitForSingleObject(info->hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info->hProcess, 99);
+        WaitForSingleObject(info->hProcess, 60000);
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    CloseHandle(info->hProcess);
+    CloseHandle(info->hThread);
+    *info = {};
 }
-}  // namespace
 
 ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
     : store_(std::move(storePath)), folder_(std::move(workFolder))
@@ -57,7 +57,7 @@ ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
 
 ProgramProcess::~ProgramProcess()
 {
-    EndProcess(info_);
+    EndProcess(&info_);
 }
 
 bool ProgramProcess::Start()
@@ -67,18 +67,18 @@ bool ProgramProcess::Start()
 
 HWND ProgramProcess::WaitForWindow(DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window = FindWindowW(MainWindowClass, MainWindowClass); window;
-             window = FindWindowExW(nullptr, window, MainWindowClass, MainWindowClass)) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (found = FindWindowW(MainWindowClass, MainWindowClass); found;
+             found = FindWindowExW(nullptr, found, MainWindowClass, MainWindowClass)) {
             DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
+            GetWindowThreadProcessId(found, &owner);
             if (owner == info_.dwProcessId)
-                return window;
+                return true;
         }
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+        return false;
+    }, milliseconds);
+    return found;
 }
 
 DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
@@ -107,6 +107,6 @@ DWORD RunBuiltProgram(const wchar_t* name, const std::wstring& arguments, DWORD 
     DWORD code = STILL_ACTIVE;
     if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0)
         GetExitCodeProcess(info.hProcess, &code);
-    EndProcess(info);
+    EndProcess(&info);
     return code;
 }

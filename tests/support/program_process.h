@@ -42,6 +42,10 @@ bool StartBuiltProgram(const wchar_t* name, const std::wstring& arguments, const
                        const wchar_t* folder, PROCESS_INFORMATION* info,
                        const STARTUPINFOW* handles = nullptr);
 
+// Ends a started process if it still runs (exit code 99), waits until it is
+// gone, and closes its handles.
+void EndProcess(PROCESS_INFORMATION* info);
+
 // Runs a program built beside this one with these arguments (already
 // quoted as needed) in the device's own settings (no TALLYVANE_STORE) and
 // waits for it. Returns its exit code, or STILL_ACTIVE when it did not end in

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/store/notify_store.h"
 #include "tests/support/test_device.h"
+#include "tools/outside/program_windows.h"
 
 namespace {
 
@@ -30,9 +32,16 @@ std::wstring DosPath(const char* unixPath)
     return path;
 }
 
-std::wstring Widen(const std::string& text)
+// The Unix file name of a Windows path ("" when Wine cannot tell).
+std::string UnixPath(const std::wstring& windowsPath)
 {
-    return std::wstring(text.begin(), text.end());
+    auto unixNameOf = WineExport<UnixNameOf>("wine_get_unix_file_name");
+    char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
+    if (!name)
+        return "";
+    std::string path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
 }
 
 // A path as one word of the shell's command line.
@@ -40,15 +49,6 @@ std::string ShellWord(const std::string& path)
 {
     return "'" + path + "'";
 }
-
-struct CaptureFiles {
-    std::wstring picture, errors, done;
-    ~CaptureFiles()
-    {
-        for (const std::wstring* path : { &picture, &errors, &done })
-            DeleteFileW(path->c_str());
-    }
-};
 
 std::wstring TemporaryName(const wchar_t* suffix)
 {
@@ -59,6 +59,18 @@ std::wstring TemporaryName(const wchar_t* suffix)
     wsprintfW(name, L"tallyvane-shot-%lu-%u%s", GetCurrentProcessId(), ++counter, suffix);
     return std::wstring(folder) + name;
 }
+
+// The picture, the shell's errors and its exit status, removed at the end.
+struct CaptureFiles {
+    std::wstring picture = TemporaryName(L".ppm");
+    std::wstring errors = TemporaryName(L".err");
+    std::wstring done = TemporaryName(L".done");
+    ~CaptureFiles()
+    {
+        for (const std::wstring* path : { &picture, &errors, &done })
+            DeleteFileW(path->c_str());
+    }
+};
 
 }  // namespace
 
@@ -89,17 +101,6 @@ bool Screenshot::LoadPpm(const std::string& bytes)
     return true;
 }
 
-std::string UnixPath(const std::wstring& windowsPath)
-{
-    auto unixNameOf = WineExport<UnixNameOf>("wine_get_unix_file_name");
-    char* name = unixNameOf ? unixNameOf(windowsPath.c_str()) : nullptr;
-    if (!name)
-        return "";
-    std::string path = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return path;
-}
-
 // Wine starts a Unix program like a Windows one but gives no handle to wait
 // on, so the shell leaves a file behind when it is done.
 bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* error)
@@ -108,10 +109,7 @@ bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* e
         *error = "no DISPLAY: the screenshots need the X screen the tests run on";
         return false;
     }
-    CaptureFiles files;
-    files.picture = TemporaryName(L".ppm");
-    files.errors = TemporaryName(L".err");
-    files.done = TemporaryName(L".done");
+    const CaptureFiles files;
     const std::string picture = UnixPath(files.picture);
     const std::string errors = UnixPath(files.errors);
     const std::string done = UnixPath(files.done);
@@ -122,15 +120,16 @@ bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* e
         return false;
     }
 
-    std::string steps = "import -window root -depth 8 ppm:" + ShellWord(picture + ".part") + " && mv " +
-                        ShellWord(picture + ".part") + " " + ShellWord(picture);
+    // The picture is read once the status is there: only the status, and the
+    // PNG kept for a person to look at, appear whole under their names.
+    std::string steps = "import -window root -depth 8 ppm:" + ShellWord(picture);
     if (!png.empty())
         steps += " && convert " + ShellWord(picture) + " png:" + ShellWord(png + ".part") + " && mv " +
                  ShellWord(png + ".part") + " " + ShellWord(png);
     const std::string script = "{ " + steps + "; } 2>" + ShellWord(errors) + "; echo $? >" +
                                ShellWord(done + ".part") + "; mv " + ShellWord(done + ".part") + " " +
                                ShellWord(done);
-    std::wstring commandLine = L"/bin/sh -c \"" + Widen(script) + L"\"";
+    std::wstring commandLine = L"/bin/sh -c \"" + LenientFromUtf8(script) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -139,18 +138,13 @@ bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* e
         *error = "cannot start /bin/sh for the screenshot (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    if (info.hThread)
-        CloseHandle(info.hThread);
-    if (info.hProcess)
-        CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
 
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesW(files.done.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > CaptureTimeout) {
-            *error = "no screenshot within 15 s (ImageMagick's import on " + std::string(getenv("DISPLAY")) + ")";
-            return false;
-        }
-        Sleep(10);
+    if (!WaitUntil([&] { return GetFileAttributesW(files.done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                   CaptureTimeout)) {
+        *error = "no screenshot within 15 s (ImageMagick's import on " + std::string(getenv("DISPLAY")) + ")";
+        return false;
     }
     const std::string status = ReadFileBytes(files.done);
     if (atoi(status.c_str()) != 0) {

@@ -10,9 +10,6 @@
 
 class Screenshot {
 public:
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    bool Empty() const { return pixels_.empty(); }
     // RGB() of a screen pixel; white outside the picture.
     COLORREF Pixel(int x, int y) const;
 
@@ -29,6 +26,3 @@ private:
 // Takes the screen into *shot. With a PNG path the picture is also kept there
 // as a test artefact. False, with *error saying why, when no picture came.
 bool CaptureScreen(const std::wstring& pngPath, Screenshot* shot, std::string* error);
-
-// The Unix file name of a Windows path ("" when Wine cannot tell).
-std::string UnixPath(const std::wstring& windowsPath);

@@ -26,7 +26,6 @@ public:
     // Moves the stylus that is down to another point.
     void Slide(POINT screen);
     void Lift();
-    bool IsDown() const { return down_; }
 
 private:
     bool down_ = false;

@@ -1,6 +1,8 @@
 #include "tests/support/test_device.h"
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/main_window.h"
@@ -13,6 +15,7 @@
 #include "platform/store/test_switches.h"
 #include "settings/settings_store.h"
 #include "tests/support/device_names.h"
+#include "tools/outside/program_windows.h"
 
 namespace {
 void RemoveTree(const std::wstring& folder)
@@ -36,6 +39,19 @@ void RemoveTree(const std::wstring& folder)
     }
     RemoveDirectoryW(folder.c_str());
 }
+
+// Puts every module's process-wide state back to its start value.
+void ResetProgramState()
+{
+    ResetMainWindowStateForTests();
+    ResetProgressStateForTests();
+    ResetEventListStateForTests();
+    FreeDuplicateFlags();
+    ResetTapHoldStateForTests();
+    ResetSettingsForTests();
+    ResetLogWriteFailure();
+    NotifyStoreResetFaults();
+}
 }  // namespace
 
 TestDevice::TestDevice()
@@ -43,9 +59,7 @@ TestDevice::TestDevice()
     WCHAR temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     static unsigned counter = 0;
-    WCHAR name[64];
-    wsprintfW(name, L"tallyvane-test-%lu-%u", GetCurrentProcessId(), ++counter);
-    folder_ = std::wstring(temp) + name;
+    folder_ = temp + (L"tallyvane-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
     RemoveTree(folder_);
     CreateDirectoryW(folder_.c_str(), nullptr);
     store_ = folder_ + L"\\notifications.txt";
@@ -112,18 +126,6 @@ std::vector<std::wstring> TestDevice::Applications() const
     return names;
 }
 
-void ResetProgramState()
-{
-    ResetMainWindowStateForTests();
-    ResetProgressStateForTests();
-    ResetEventListStateForTests();
-    FreeDuplicateFlags();
-    ResetTapHoldStateForTests();
-    ResetSettingsForTests();
-    ResetLogWriteFailure();
-    NotifyStoreResetFaults();
-}
-
 void DeleteSettingsKey()
 {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, SettingsKey);
@@ -159,25 +161,11 @@ void PumpMessagesFor(DWORD milliseconds)
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        PumpMessagesFor(10);
-    }
-    return true;
+    return WaitUntil(condition, milliseconds, PumpMessagesFor);
 }
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    std::string bytes;
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file)
-        return bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    fclose(file);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }

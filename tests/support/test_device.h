@@ -7,26 +7,15 @@
 #include <windows.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/notify.h"
+#include "platform/store/notify_store.h"
 
 // One entry to register in the store. The defaults give an inactive event entry
 // for \Windows\clock.exe without a user-notification part.
-struct TestEntry {
-    std::optional<std::wstring> application = std::wstring(L"\\Windows\\clock.exe");
-    std::optional<std::wstring> arguments = std::wstring(L"AppRunAtTime");
-    bool hasTrigger = true;
-    DWORD type = CNT_EVENT;
-    DWORD event = NOTIFICATION_EVENT_WAKEUP;
-    DWORD status = 0;
-    bool hasUserPart = false;
-    DWORD actionFlags = 0;
-    std::optional<std::wstring> title;
-    std::optional<std::wstring> text;
-
+struct TestEntry : StoredNotification {
+    TestEntry();
     // A dialog entry (PUN_DIALOG) with the given title and text.
     static TestEntry Dialog(std::wstring application, std::wstring title, std::wstring text);
 };
@@ -60,9 +49,6 @@ private:
     std::wstring store_;
     WCHAR previousFolder_[MAX_PATH] = {};
 };
-
-// Puts every module's process-wide state back to its start value.
-void ResetProgramState();
 
 // Removes HKEY_CLASSES_ROOT\Mossgrove\Tallyvane (and Mossgrove when empty).
 void DeleteSettingsKey();

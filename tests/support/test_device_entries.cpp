@@ -6,13 +6,22 @@
 #include "platform/store/notify_store.h"
 #include "tests/support/message_boxes.h"
 
+TestEntry::TestEntry()
+{
+    hasTrigger = true;
+    type = CNT_EVENT;
+    event = NOTIFICATION_EVENT_WAKEUP;
+    application = L"\\Windows\\clock.exe";
+    arguments = L"AppRunAtTime";
+}
+
 TestEntry TestEntry::Dialog(std::wstring application, std::wstring title, std::wstring text)
 {
     TestEntry entry;
     entry.application = std::move(application);
     entry.type = CNT_TIME;
     entry.event = NOTIFICATION_EVENT_NONE;
-    entry.hasUserPart = true;
+    entry.hasUser = true;
     entry.actionFlags = PUN_DIALOG | PUN_SOUND;
     entry.title = std::move(title);
     entry.text = std::move(text);
@@ -44,18 +53,9 @@ std::vector<HANDLE> TestDevice::AddAlarms(int count)
 
 HANDLE TestDevice::Add(const TestEntry& spec)
 {
-    StoredNotification entry;
-    entry.hasTrigger = spec.hasTrigger;
-    entry.type = spec.type;
-    entry.event = spec.event;
-    entry.application = spec.application;
-    entry.arguments = spec.arguments;
+    StoredNotification entry = spec;
     GetLocalTime(&entry.start);
     entry.end = entry.start;
-    entry.hasUser = spec.hasUserPart;
-    entry.actionFlags = spec.actionFlags;
-    entry.title = spec.title;
-    entry.text = spec.text;
     NotificationParts parts(std::move(entry));
 
     HANDLE h = CeSetUserNotificationEx(nullptr, parts.Trigger(), parts.User());
@@ -65,4 +65,3 @@ HANDLE TestDevice::Add(const TestEntry& spec)
     }
     return h;
 }
-

@@ -43,20 +43,16 @@ private:
 };
 
 struct Search {
-    DWORD process;
     const std::function<bool(HWND)>* is;
-    HWND found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
 {
     auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process || !IsWindowVisible(window) || !(*search->is)(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+    if (IsWindowVisible(window) && (*search->is)(window))
+        search->found.push_back(window);
+    return TRUE;
 }
 
 bool HasChild(HWND window, int id)
@@ -76,13 +72,21 @@ bool IsDialogClass(HWND window)
     return ClassOf(window) == L"#32770";
 }
 
+// Sends the control a message that fills in a structure, given `data` as its
+// input; the structure is put in the program's memory and read back.
+template <typename Data>
+bool Ask(HANDLE process, HWND control, UINT message, WPARAM wParam, Data* data)
+{
+    RemoteMemory memory(process, sizeof *data);
+    return memory.Write(0, data, sizeof *data) && SendMessageW(control, message, wParam, memory.At()) &&
+           memory.Read(0, data, sizeof *data);
+}
+
 // A control's rectangle from a message that fills one in (its input given in
 // `r`), on the screen.
 bool RectOnScreen(HANDLE process, HWND control, UINT message, WPARAM wParam, RECT r, RECT* onScreen)
 {
-    RemoteMemory memory(process, sizeof r);
-    if (!memory.Write(0, &r, sizeof r) || !SendMessageW(control, message, wParam, memory.At()) ||
-        !memory.Read(0, &r, sizeof r))
+    if (!Ask(process, control, message, wParam, &r))
         return false;
     MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&r), 2);
     *onScreen = r;
@@ -91,11 +95,21 @@ bool RectOnScreen(HANDLE process, HWND control, UINT message, WPARAM wParam, REC
 
 }  // namespace
 
-HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is)
+std::vector<HWND> VisibleTopLevels(const std::function<bool(HWND)>& is)
 {
-    Search search = { process, &is, nullptr };
+    Search search = { &is, {} };
     EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is)
+{
+    const std::vector<HWND> found = VisibleTopLevels([&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return owner == process && is(window);
+    });
+    return found.empty() ? nullptr : found.front();
 }
 
 HWND OpenMessageBox(DWORD process)
@@ -140,6 +154,29 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
+std::wstring MessageBoxText(HWND box)
+{
+    std::wstring message;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0 ||
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            continue;
+        const std::wstring text = TextOf(child);
+        if (text.size() > message.size())
+            message = text;
+    }
+    return message;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
 RECT ScreenRectOf(HWND window)
 {
     RECT r = {};
@@ -156,6 +193,17 @@ bool Responds(HWND window, DWORD milliseconds)
 {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds, const std::function<void(DWORD)>& pause)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        pause(10);
+    }
+    return true;
 }
 
 OutsideList::OutsideList(HANDLE process, HWND list) : process_(process), list_(list) {}
@@ -205,14 +253,10 @@ std::wstring OutsideList::Cell(int row, int column) const
 
 LPARAM OutsideList::ItemData(int row) const
 {
-    RemoteMemory memory(process_, sizeof(LVITEMW));
     LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!memory.Write(0, &item, sizeof item) || !SendMessageW(list_, LVM_GETITEMW, 0, memory.At()) ||
-        !memory.Read(0, &item, sizeof item))
-        return 0;
-    return item.lParam;
+    return Ask(process_, list_, LVM_GETITEMW, 0, &item) ? item.lParam : 0;
 }
 
 int MenuBarButtonCount(HWND bar)

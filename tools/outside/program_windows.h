@@ -8,8 +8,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
-// The first visible top-level window of the process for which `is` holds.
+// The visible top-level windows for which `is` holds, front to back, and the
+// first of them that belongs to the process.
+std::vector<HWND> VisibleTopLevels(const std::function<bool(HWND)>& is);
 HWND FindTopLevel(DWORD process, const std::function<bool(HWND)>& is);
 
 // The windows the program opens, each found by what only it has.
@@ -20,6 +23,11 @@ HWND MenuBarOf(DWORD process, HWND mainWindow);
 
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
+// The message of a message box, in this process or another: its longest
+// static text that is not the icon.
+std::wstring MessageBoxText(HWND box);
+// A text as UTF-8, for printing it.
+std::string Narrow(const std::wstring& text);
 
 RECT ScreenRectOf(HWND window);
 POINT CentreOf(const RECT& r);
@@ -27,6 +35,11 @@ POINT CentreOf(const RECT& r);
 // Whether the window's thread takes messages again within the time: its
 // handler has ended, or it waits in a modal loop (a box, a menu).
 bool Responds(HWND window, DWORD milliseconds);
+
+// Asks `done` until it holds (true) or the time is up (false); `pause` passes
+// the 10 ms between two questions (Sleep, or taking the caller's messages).
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds,
+               const std::function<void(DWORD)>& pause = Sleep);
 
 // The program's event list, read from outside.
 class OutsideList {

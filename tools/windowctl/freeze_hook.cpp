@@ -6,10 +6,7 @@
 // hook) and the pass stops itself: as it is about to write the status line of
 // the step after the chosen one, when the line and the bar show the chosen
 // step, fully painted. It waits there, on the screen, until `windowctl thaw`.
-//
-// windowctl names the objects after the program's process id: a mapping that
-// holds the step (0: the middle of the pass), an event set here once stopped,
-// and an event that lets the pass go on.
+// The objects it and windowctl share are in freeze_names.h.
 #include <windows.h>
 
 #include <cwchar>

@@ -63,38 +63,6 @@ int NotThere(const char* what)
     return 1;
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-struct BoxVisit {
-    int button;   // 0: only list them
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK VisitBox(HWND window, LPARAM param)
-{
-    auto* visit = reinterpret_cast<BoxVisit*>(param);
-    if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
-        return TRUE;
-    std::wstring text;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!lstrcmpiW(ClassOf(child).c_str(), L"Static") && TextOf(child).size() > text.size())
-            text = TextOf(child);
-    }
-    visit->found.push_back(window);
-    if (visit->button == 0)
-        std::printf("%s: %s\n", Utf8(TextOf(window)).c_str(), Utf8(text).c_str());
-    else
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(visit->button, BN_CLICKED), 0);
-    return TRUE;
-}
-
 int ButtonId(const wchar_t* name)
 {
     if (!_wcsicmp(name, L"ok")) return IDOK;
@@ -107,20 +75,6 @@ int ButtonId(const wchar_t* name)
 DWORD Seconds(int argc, wchar_t** argv, int at)
 {
     return argc > at ? wcstoul(argv[at], nullptr, 10) : DefaultSeconds;
-}
-
-// Asks `find` every 10 ms until it answers (a window, true) or the time is up.
-template <typename Find>
-auto WaitFor(DWORD seconds, Find find) -> decltype(find())
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (auto found = find())
-            return found;
-        if (GetTickCount() - start > seconds * 1000)
-            return {};
-        Sleep(10);
-    }
 }
 
 // The program that owns the main window, opened for reading its controls.
@@ -179,7 +133,8 @@ int Hold(const Program& program, int row)
     if (!PtInRect(&area, point))
         return NotThere("the row is not on screen");
     SendStylus(point, MOUSEEVENTF_LEFTDOWN);
-    HWND popup = WaitFor(10, [&] { return OpenPopupMenu(program.id); });
+    HWND popup = nullptr;
+    WaitUntil([&] { return (popup = OpenPopupMenu(program.id)) != nullptr; }, 10000);
     const POINT off = { point.x, std::max<LONG>(point.y, popup ? ScreenRectOf(popup).bottom : 0) + 20 };
     SendStylus(off, 0);
     Sleep(50);
@@ -197,51 +152,38 @@ int Choose(int command)
 
 int Show(const Program& program, const std::wstring& name, DWORD seconds)
 {
-    HWND window = WaitFor(seconds, [&] { return FindNamed(program, name); });
-    if (!window)
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = FindNamed(program, name)) != nullptr; }, seconds * 1000))
         return NotThere("the window did not come up");
     const RECT r = ScreenRectOf(window);
     std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
     return 0;
 }
 
-// A pass pumps no messages, so the program cannot be asked to wait, and a
-// thread stopped from outside stops wherever it happens to be: the program is
-// hooked instead, and the pass stops itself at the step asked for (see
-// freeze_hook.cpp). The hook is set before anything else, so that a pass
-// started after "armed" is printed (by a box answered from another call) is
-// caught too; it lasts as long as this call.
-class FreezeObjects {
-public:
-    explicit FreezeObjects(DWORD process, int step)
-        : step_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                   FreezeObjectName(FreezeStepName, process).c_str())),
-          stopped_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, process).c_str())),
-          thaw_(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, process).c_str()))
-    {
-        if (!step_ || !stopped_ || !thaw_)
-            return;
-        auto* shared = static_cast<LONG*>(MapViewOfFile(step_.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-        if (!shared)
-            return;
-        *shared = step;
-        UnmapViewOfFile(shared);
-        ready_ = true;
-    }
+// Puts the step where the hook reads it.
+bool ShareStep(HANDLE mapping, int step)
+{
+    auto* shared = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
+    if (!shared)
+        return false;
+    *shared = step;
+    UnmapViewOfFile(shared);
+    return true;
+}
 
-    bool Ready() const { return ready_; }
-    HANDLE Stopped() const { return stopped_.get(); }
-
-private:
-    UniqueHandle step_, stopped_, thaw_;
-    bool ready_ = false;
-};
-
+// The pass stops itself, in the hook put into the program (freeze_hook.cpp
+// says why). The hook is set before anything else, so that a pass started
+// after "armed" is printed (by a box answered from another call) is caught
+// too; it lasts as long as this call.
 int Freeze(const Program& program, int step, DWORD seconds)
 {
     const DWORD thread = GetWindowThreadProcessId(program.main, nullptr);
-    const FreezeObjects objects(program.id, step);
-    if (!objects.Ready())
+    const UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                                  FreezeObjectName(FreezeStepName, program.id).c_str()));
+    const UniqueHandle stopped(
+        CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, program.id).c_str()));
+    const UniqueHandle thaw(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, program.id).c_str()));
+    if (!stopped || !thaw || !ShareStep(mapping.get(), step))
         return NotThere("cannot make the objects to stop the program with");
     // Found beside windowctl.exe, the first folder a bare name is looked for in.
     HMODULE hook = LoadLibraryW(L"windowctl_freeze.dll");
@@ -256,12 +198,12 @@ int Freeze(const Program& program, int step, DWORD seconds)
     const DWORD start = GetTickCount();
     DWORD waited = WAIT_TIMEOUT;
     while (waited == WAIT_TIMEOUT && IsWindow(program.main) && GetTickCount() - start < seconds * 1000)
-        waited = WaitForSingleObject(objects.Stopped(), 50);
+        waited = WaitForSingleObject(stopped.get(), 50);
     UnhookWindowsHookEx(hooked);
     if (waited != WAIT_OBJECT_0)
         return NotThere("the pass did not come to that step");
     HWND progress = FindNamed(program, L"progress");
-    std::printf("%s\n", Utf8(progress ? TextOf(GetDlgItem(progress, IDC_PROGRESS_STATUS)) : L"").c_str());
+    std::printf("%s\n", Narrow(progress ? TextOf(GetDlgItem(progress, IDC_PROGRESS_STATUS)) : L"").c_str());
     return 0;
 }
 
@@ -284,24 +226,27 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring verb = argv[1];
 
     if (verb == L"wait") {
-        if (!WaitFor(Seconds(argc, argv, 2), MainWindowOnScreen))
+        if (!WaitUntil([] { return MainWindowOnScreen() != nullptr; }, Seconds(argc, argv, 2) * 1000))
             return NotThere("no Tallyvane window");
         return 0;
     }
     if (verb == L"boxes" || verb == L"answer") {
-        BoxVisit visit = { 0, {} };
-        if (verb == L"answer") {
-            if (argc < 3 || (visit.button = ButtonId(argv[2])) == 0)
-                return Usage();
+        int button = 0;   // 0: only list them
+        if (verb == L"answer" && (argc < 3 || (button = ButtonId(argv[2])) == 0))
+            return Usage();
+        const std::vector<HWND> boxes = VisibleTopLevels([](HWND window) { return ClassOf(window) == L"#32770"; });
+        for (HWND box : boxes) {
+            if (button == 0)
+                std::printf("%s: %s\n", Narrow(TextOf(box)).c_str(), Narrow(MessageBoxText(box)).c_str());
+            else
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
-        EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&visit));
-        if (visit.button == 0)
+        if (button == 0)
             return 0;
         // A script's next tap must not land on a box that is still closing.
-        return WaitFor(5, [&] {
-            return std::none_of(visit.found.begin(), visit.found.end(),
-                                [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
-        }) ? 0 : NotThere("a box stayed open");
+        return WaitUntil([&] {
+            return std::none_of(boxes.begin(), boxes.end(), [](HWND box) { return IsWindow(box) && IsWindowVisible(box); });
+        }, 5000) ? 0 : NotThere("a box stayed open");
     }
 
     const wchar_t* const onTheWindow[] = { L"command", L"close", L"tap", L"hold", L"choose", L"show", L"freeze", L"thaw" };
