@@ -50,11 +50,6 @@ void EndProcess(PROCESS_INFORMATION* info)
     *info = {};
 }
 
-ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
-    : store_(std::move(storePath)), folder_(std::move(workFolder))
-{
-}
-
 ProgramProcess::~ProgramProcess()
 {
     EndProcess(&info_);
