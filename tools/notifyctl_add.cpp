@@ -24,9 +24,9 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
     SYSTEMTIME t = {};
     wchar_t separator = L' ';
     int consumed = 0;
-    const int fields = std::swscanf(text.c_str(), L"%4hu-%2hu-%2hu%n%lc%2hu:%2hu%n:%2hu%n", &t.wYear, &t.wMonth,
-                                    &t.wDay, &consumed, &separator, &t.wHour, &t.wMinute, &consumed,
-                                    &t.wSecond, &consumed);
+    const int fields = std::swscanf(text.c_str(), L"%4hu-%2hu-%2hu%n%lc%2hu:%2hu%n:%2hu%n", &t.wYear,
+                                    &t.wMonth, &t.wDay, &consumed, &separator, &t.wHour, &t.wMinute,
+                                    &consumed, &t.wSecond, &consumed);
     const bool shapeOk = (fields == 3 || fields == 6 || fields == 7) &&
                          (fields == 3 || separator == L' ' || separator == L'T') &&
                          static_cast<size_t>(consumed) == text.size();
