@@ -114,8 +114,7 @@ int StoreFault(const std::wstring& fallback)
     const std::wstring unixName = UnixName(path);
     if (!unixName.empty() && error.compare(0, path.size(), path) == 0)
         error.insert(path.size(), L" (" + unixName + L")");
-    WriteErr(L"notifyctl: " + error + L"\n");
-    return ExitStoreFault;
+    return FileFault(error);
 }
 
 int FileFault(const std::wstring& message)

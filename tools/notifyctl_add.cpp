@@ -21,26 +21,19 @@ bool ParseTime(const std::wstring& text, SYSTEMTIME* time)
         GetLocalTime(time);
         return true;
     }
-    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    SYSTEMTIME t = {};
     wchar_t separator = L' ';
     int consumed = 0;
-    const int fields = std::swscanf(text.c_str(), L"%4u-%2u-%2u%n%lc%2u:%2u%n:%2u%n", &year, &month,
-                                    &day, &consumed, &separator, &hour, &minute, &consumed, &second,
-                                    &consumed);
+    const int fields = std::swscanf(text.c_str(), L"%4hu-%2hu-%2hu%n%lc%2hu:%2hu%n:%2hu%n", &t.wYear,
+                                    &t.wMonth, &t.wDay, &consumed, &separator, &t.wHour, &t.wMinute,
+                                    &consumed, &t.wSecond, &consumed);
     const bool shapeOk = (fields == 3 || fields == 6 || fields == 7) &&
                          (fields == 3 || separator == L' ' || separator == L'T') &&
                          static_cast<size_t>(consumed) == text.size();
     if (!shapeOk)
         return false;
-    SYSTEMTIME t = {};
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
     FILETIME file;
-    if (hour > 23 || minute > 59 || second > 59 || !SystemTimeToFileTime(&t, &file) ||
+    if (t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || !SystemTimeToFileTime(&t, &file) ||
         !FileTimeToSystemTime(&file, time))
         return false;
     return time->wDay == t.wDay;   // the round trip also fills in the day of the week

@@ -40,12 +40,8 @@ StoredNotification Event(const wchar_t* application, DWORD event, const wchar_t*
 StoredNotification Timed(const wchar_t* application, SYSTEMTIME when, DWORD flags,
                          const wchar_t* title, const wchar_t* text)
 {
-    StoredNotification e;
-    e.hasTrigger = true;
+    StoredNotification e = Event(application, NOTIFICATION_EVENT_NONE, L"AppRunAtTime");
     e.type = CNT_TIME;
-    e.event = NOTIFICATION_EVENT_NONE;
-    e.application = std::wstring(application);
-    e.arguments = std::wstring(L"AppRunAtTime");
     e.start = when;
     e.end = when;
     e.hasUser = true;

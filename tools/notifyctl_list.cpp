@@ -4,11 +4,6 @@
 #include <cwchar>
 
 namespace {
-std::wstring Wide(const std::string& ascii)
-{
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 // "YYYY-MM-DD HH:MM:SS" of a stored time, its fields as they are, even
 // when they make no date (an event entry's zero times).
 std::wstring TimeText(const SYSTEMTIME& t)
@@ -30,7 +25,8 @@ struct Field {
 // A code shows by its name in the table, as a number in JSON.
 Field Code(const wchar_t* name, bool present, DWORD code, const std::string& text, const wchar_t* absent)
 {
-    return { name, present ? Wide(text) : absent, present ? std::to_wstring(code) : L"null" };
+    return { name, present ? std::wstring(text.begin(), text.end()) : absent,
+             present ? std::to_wstring(code) : L"null" };
 }
 
 // A null text, or one of a part the entry lacks, shows as (null) in the

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "app/main_window.h"
@@ -65,12 +66,10 @@ std::vector<std::vector<std::wstring>> MainWindowTest::ListRows() const
                                     const std::vector<ExpectedBox>& expected)
 {
     const auto& shown = recorder.Boxes();
-    bool same = shown.size() == expected.size();
-    for (size_t i = 0; same && i < shown.size(); ++i) {
-        same = shown[i].text == expected[i].text && shown[i].caption == expected[i].caption &&
-               shown[i].owner == expected[i].owner;
-    }
-    if (same)
+    if (std::equal(shown.begin(), shown.end(), expected.begin(), expected.end(),
+                   [](const ShownBox& s, const ExpectedBox& e) {
+                       return s.text == e.text && s.caption == e.caption && s.owner == e.owner;
+                   }))
         return ::testing::AssertionSuccess();
     std::ostringstream out;
     const auto list = [&out](const char* heading, const auto& boxes) {

@@ -1,5 +1,7 @@
 #include "tests/support/message_boxes.h"
 
+#include <algorithm>
+
 #include "app/progress.h"
 
 namespace {
@@ -63,18 +65,11 @@ void MessageBoxRecorder::OnActivate(HWND dialog)
     if (!IsMessageBox(dialog))
         return;
     // A box is activated again when focus comes back to it; record it once.
-    for (HWND seen : seen_)
-        if (seen == dialog && IsWindow(dialog))
-            return;
+    if (IsWindow(dialog) && std::find(seen_.begin(), seen_.end(), dialog) != seen_.end())
+        return;
     seen_.push_back(dialog);
-
-    ShownBox box;
-    box.text = MessageBoxText(dialog);
-    box.caption = TextOf(dialog);
-    box.owner = GetWindow(dialog, GW_OWNER);
-    box.cursor = GetCursor();
-    box.progressOpen = ProgressWindow != nullptr && IsWindow(ProgressWindow);
-    boxes_.push_back(box);
+    boxes_.push_back({ MessageBoxText(dialog), TextOf(dialog), GetWindow(dialog, GW_OWNER), GetCursor(),
+                       ProgressWindow != nullptr && IsWindow(ProgressWindow) });
     if (onShow)
         onShow(dialog);
 

@@ -42,18 +42,13 @@ HANDLE Inheritable(const std::wstring& path, DWORD access, DWORD disposition)
     return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
-
-void WriteInput(const std::wstring& path, const std::string& input)
-{
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << input;
-}
 }  // namespace
 
 RunningTool::RunningTool(const std::wstring& store, const std::vector<std::wstring>& arguments,
                          const std::string& input)
     : outPath_(TemporaryFile(L"out")), errPath_(TemporaryFile(L"err")), inPath_(TemporaryFile(L"in"))
 {
-    WriteInput(inPath_, input);
+    std::ofstream(std::filesystem::path(inPath_), std::ios::binary) << input;
     std::wstring line;
     for (const std::wstring& argument : arguments)
         line += (line.empty() ? L"" : L" ") + Quoted(argument);

@@ -50,11 +50,6 @@ void EndProcess(PROCESS_INFORMATION* info)
     *info = {};
 }
 
-ProgramProcess::ProgramProcess(std::wstring storePath, std::wstring workFolder)
-    : store_(std::move(storePath)), folder_(std::move(workFolder))
-{
-}
-
 ProgramProcess::~ProgramProcess()
 {
     EndProcess(&info_);
@@ -83,19 +78,9 @@ HWND ProgramProcess::WaitForWindow(DWORD milliseconds)
 
 DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return STILL_ACTIVE;
-        DWORD wait = MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, milliseconds - elapsed,
-                                               QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0)
-            break;
-        PumpMessages();
-    }
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info_.hProcess, &code);
+    if (PumpUntil([&] { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }, milliseconds))
+        GetExitCodeProcess(info_.hProcess, &code);
     return code;
 }
 

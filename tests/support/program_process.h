@@ -11,7 +11,8 @@ public:
     // The program will use this store file and start in this folder. An empty
     // store path leaves the program the device's own store, as a user's start
     // does (TALLYVANE_STORE is kept from it).
-    ProgramProcess(std::wstring storePath, std::wstring workFolder);
+    ProgramProcess(std::wstring storePath, std::wstring workFolder)
+        : store_(std::move(storePath)), folder_(std::move(workFolder)) {}
     ~ProgramProcess();   // ends the process if it still runs
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;

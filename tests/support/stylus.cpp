@@ -6,14 +6,6 @@
 
 namespace {
 
-// Pumping lets this thread's own windows turn late pointer events into moves
-// meanwhile.
-void MoveTo(POINT screen)
-{
-    if (!SettlePointer(screen, PumpMessagesFor))
-        ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
-}
-
 void SendButton(DWORD flags)
 {
     INPUT input = {};
@@ -35,14 +27,17 @@ void SlideTap(POINT down, POINT up)
 
 void Stylus::Press(POINT screen)
 {
-    MoveTo(screen);
+    Slide(screen);
     SendButton(MOUSEEVENTF_LEFTDOWN);
     down_ = true;
 }
 
+// Pumping lets this thread's own windows turn late pointer events into moves
+// meanwhile.
 void Stylus::Slide(POINT screen)
 {
-    MoveTo(screen);
+    if (!SettlePointer(screen, PumpMessagesFor))
+        ADD_FAILURE() << "the pointer did not stay at " << screen.x << "," << screen.y;
 }
 
 void Stylus::Lift()

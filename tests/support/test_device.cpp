@@ -101,11 +101,6 @@ std::vector<HANDLE> TestDevice::Handles() const
     return handles;
 }
 
-size_t TestDevice::Count() const
-{
-    return Handles().size();
-}
-
 std::vector<std::wstring> TestDevice::Applications() const
 {
     std::vector<std::wstring> names;

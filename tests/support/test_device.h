@@ -40,7 +40,7 @@ public:
     // the test (and returns no handles) if the store refuses.
     std::vector<HANDLE> AddAlarms(int count);
     std::vector<HANDLE> Handles() const;  // every handle, in listing order
-    size_t Count() const;
+    size_t Count() const { return Handles().size(); }
     // The application paths of all entries, in listing order ("(null)" for none).
     std::vector<std::wstring> Applications() const;
 

@@ -37,13 +37,10 @@ TestEntry App(std::wstring path)
 
 std::vector<HANDLE> TestDevice::AddAlarms(int count)
 {
-    std::vector<StoredNotification> entries(static_cast<size_t>(count));
+    std::vector<StoredNotification> entries;
     for (int i = 0; i < count; ++i) {
-        StoredNotification& entry = entries[static_cast<size_t>(i)];
-        entry.hasTrigger = true;
-        entry.type = CNT_EVENT;
-        entry.event = NOTIFICATION_EVENT_WAKEUP;
-        entry.application = L"\\Windows\\alarm" + std::to_wstring(i) + L".exe";
+        entries.push_back(App(L"\\Windows\\alarm" + std::to_wstring(i) + L".exe"));
+        entries.back().arguments.reset();
     }
     std::vector<HANDLE> handles;
     EXPECT_TRUE(NotifyStoreAddEntries(entries, false, &handles))

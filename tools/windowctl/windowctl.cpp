@@ -142,14 +142,6 @@ int Hold(const Program& program, int row)
     return popup ? 0 : NotThere("holding the stylus on the row opened no popup");
 }
 
-int Choose(int command)
-{
-    for (int i = 0; i < command; ++i)
-        PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
-    return 0;
-}
-
 int Show(const Program& program, const std::wstring& name, DWORD seconds)
 {
     HWND window = nullptr;
@@ -158,17 +150,6 @@ int Show(const Program& program, const std::wstring& name, DWORD seconds)
     const RECT r = ScreenRectOf(window);
     std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
     return 0;
-}
-
-// Puts the step where the hook reads it.
-bool ShareStep(HANDLE mapping, int step)
-{
-    auto* shared = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
-    if (!shared)
-        return false;
-    *shared = step;
-    UnmapViewOfFile(shared);
-    return true;
 }
 
 // The pass stops itself, in the hook put into the program (freeze_hook.cpp
@@ -183,8 +164,13 @@ int Freeze(const Program& program, int step, DWORD seconds)
     const UniqueHandle stopped(
         CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeStoppedName, program.id).c_str()));
     const UniqueHandle thaw(CreateEventW(nullptr, TRUE, FALSE, FreezeObjectName(FreezeThawName, program.id).c_str()));
-    if (!stopped || !thaw || !ShareStep(mapping.get(), step))
+    auto* shared = mapping && stopped && thaw
+                       ? static_cast<LONG*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)))
+                       : nullptr;
+    if (!shared)
         return NotThere("cannot make the objects to stop the program with");
+    *shared = step;   // where the hook reads it
+    UnmapViewOfFile(shared);
     // Found beside windowctl.exe, the first folder a bare name is looked for in.
     HMODULE hook = LoadLibraryW(L"windowctl_freeze.dll");
     const auto stop = hook ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(hook, "StopAtStep")))
@@ -271,8 +257,12 @@ int wmain(int argc, wchar_t** argv)
     }
     if (verb == L"hold" && argc > 2)
         return Hold(program, _wtoi(argv[2]));
-    if (verb == L"choose" && argc > 2)
-        return Choose(_wtoi(argv[2]));
+    if (verb == L"choose" && argc > 2) {
+        for (int i = 0; i < _wtoi(argv[2]); ++i)
+            PressKey(VK_DOWN);
+        PressKey(VK_RETURN);
+        return 0;
+    }
     if (verb == L"show" && argc > 2)
         return Show(program, what, Seconds(argc, argv, 3));
     if (verb == L"freeze" && argc > 2)
