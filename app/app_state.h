@@ -9,4 +9,3 @@ extern HINSTANCE AppInstance;   // the program's module: owner of the class, sou
 extern HWND MainWindow;         // the main window; null until CreateWindowExW returns
 extern HWND EventListWindow;    // the event list
 extern int TotalEvents;         // the number shown in "Total Events = %d"
-extern const RECT TotalLineRect;  // where that line is drawn, in the main window's client area

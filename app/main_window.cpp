@@ -23,9 +23,10 @@ int TotalEvents = 0;
 
 const WCHAR MainWindowClass[] = L"Tallyvane";
 
-extern const RECT TotalLineRect = { 3, 2, 183, 17 };
-
 namespace {
+
+// The total line, in pixels of the client area.
+constexpr RECT TotalLineRect = { 3, 2, 183, 17 };
 
 HWND CreateMenuBar(HWND window)
 {
@@ -68,11 +69,6 @@ LRESULT OnCreate(HWND window, UINT, WPARAM, LPARAM)
 
     ShowWindow(window, SW_SHOW);
     ReloadEvents(TotalFromLoad, FitColumns);
-    // From 300 entries the load shows a warning first, and that box's message
-    // loop paints the window while the total is still 0: the line is drawn
-    // again with the count. Otherwise the window has not been painted yet and
-    // this changes nothing.
-    InvalidateRect(window, &TotalLineRect, TRUE);
     return 0;
 }
 
@@ -180,6 +176,12 @@ void ReloadEvents(TotalSource total, ColumnFit columns)
         FitEventColumns(EventListWindow, EventColumnCount);
         SendMessageW(EventListWindow, LVM_SETCOLUMNWIDTH, DialogTextColumn, DialogTextColumnWidth);
     }
+    // The load repaints the list, not the line above it, which may already
+    // show the total from before: a box of the load (the warning from 300
+    // entries) paints the window while the total is still 0, and a delete
+    // leaves the old count. The list's parent is the main window, which at
+    // start-up is not yet in MainWindow.
+    InvalidateRect(GetParent(EventListWindow), &TotalLineRect, TRUE);
 }
 
 const MessageHandler MessageHandlers[9] = {

@@ -35,8 +35,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 enum TotalSource : int { TotalFromLoad, TotalCountedFirst };
 enum ColumnFit : int { KeepColumns, FitColumns };
 
-// Refills the list and sets TotalEvents; how much of the main window to
-// repaint is the caller's choice. The four reloads differ on purpose:
+// Refills the list, sets TotalEvents and repaints the line that shows it;
+// whether to repaint the rest of the main window is the caller's choice. The
+// four reloads differ on purpose:
 // - Clear and Refresh count the database first, so that the total line says
 //   what it holds even when the load then stops short (with no room for the
 //   handles the load's result is 0). Start-up and a single delete take the

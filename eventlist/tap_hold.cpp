@@ -136,8 +136,6 @@ LRESULT DeleteSelectedEvent(HWND window, WORD, HWND, WORD)
         if (entry.notification != nullptr && !CeClearUserNotification(entry.notification))
             MessageBoxW(window, L"Unable to delete notification", L"Error", MB_OK);
         ReloadEvents(TotalFromLoad, KeepColumns);
-        // The reload repaints the list but not the total line above it.
-        InvalidateRect(window, &TotalLineRect, TRUE);
     }
     DeselectRow(EventListWindow, row);
     ListFollowUp();
