@@ -29,7 +29,18 @@ class LogTest : public MainWindowTest {
 protected:
     std::string Log() const { return ReadFileBytes(device.LogPath()); }
     ExpectedBox Confirmed() const { return { Confirmation, L"Message", MainWindow }; }
+    ExpectedBox Unwritable() const
+    {
+        return { L"Unable to write \"notify_logfile.txt\"", L"Error", MainWindow };
+    }
 };
+
+// The block that App(L"\\Windows\\clock.exe") gets in the log.
+const std::string ClockBlock = "Application: clock.exe\n"
+                               "Notify Type: 1\n"
+                               "Event Status: 0\n"
+                               "Event Type: 11\n"
+                               "Arguments: AppRunAtTime\n";
 
 TEST_F(LogTest, WorkedExampleAndTwoRunsGiveTwoHeaders)
 {
@@ -62,12 +73,7 @@ TEST_F(LogTest, BlocksInListingOrderWithDialogLines)
     ASSERT_NE(CreateMain(), nullptr);
 
     Command(IDC_LOG);
-    EXPECT_EQ(Log(), Header() +
-                         "Application: clock.exe\n"
-                         "Notify Type: 1\n"
-                         "Event Status: 0\n"
-                         "Event Type: 11\n"
-                         "Arguments: AppRunAtTime\n"
+    EXPECT_EQ(Log(), Header() + ClockBlock +
                          "Application: calendar.exe\n"
                          "Notify Type: 2\n"
                          "Event Status: 1\n"
@@ -231,20 +237,13 @@ TEST_F(LogTest, UnopenableLogReportsTheFailureInsteadOfConfirming)
     // A folder where the file should be: every open fails.
     ASSERT_TRUE(CreateDirectoryW(device.LogPath().c_str(), nullptr));
     Command(IDC_LOG);
-    EXPECT_TRUE(BoxesAre(boxes,
-                         { { L"Unable to write \"notify_logfile.txt\"", L"Error", MainWindow } }));
+    EXPECT_TRUE(BoxesAre(boxes, { Unwritable() }));
 
     // Once the file can be written again, so is the whole log.
     ASSERT_TRUE(RemoveDirectoryW(device.LogPath().c_str()));
     Command(IDC_LOG);
-    EXPECT_TRUE(BoxesAre(boxes, { { L"Unable to write \"notify_logfile.txt\"", L"Error", MainWindow },
-                                  Confirmed() }));
-    EXPECT_EQ(Log(), Header() +
-                         "Application: clock.exe\n"
-                         "Notify Type: 1\n"
-                         "Event Status: 0\n"
-                         "Event Type: 11\n"
-                         "Arguments: AppRunAtTime\n");
+    EXPECT_TRUE(BoxesAre(boxes, { Unwritable(), Confirmed() }));
+    EXPECT_EQ(Log(), Header() + ClockBlock);
 }
 
 TEST_F(LogTest, FailedWriteOutReportsTheFailureInsteadOfConfirming)
@@ -261,14 +260,8 @@ TEST_F(LogTest, FailedWriteOutReportsTheFailureInsteadOfConfirming)
     Command(IDC_LOG);
     ASSERT_TRUE(SetCurrentDirectoryW(device.Folder().c_str()));
     Command(IDC_LOG);
-    EXPECT_TRUE(BoxesAre(boxes, { { L"Unable to write \"notify_logfile.txt\"", L"Error", MainWindow },
-                                  Confirmed() }));
-    EXPECT_EQ(Log(), Header() +
-                         "Application: clock.exe\n"
-                         "Notify Type: 1\n"
-                         "Event Status: 0\n"
-                         "Event Type: 11\n"
-                         "Arguments: AppRunAtTime\n");
+    EXPECT_TRUE(BoxesAre(boxes, { Unwritable(), Confirmed() }));
+    EXPECT_EQ(Log(), Header() + ClockBlock);
 }
 
 }  // namespace
