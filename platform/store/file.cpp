@@ -204,8 +204,8 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
                       Temporary kind)
 {
     const std::wstring target = LongForm(path);
-    const size_t slash = target.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && !CreateFolders(target.substr(0, slash), error))
+    const std::wstring folder = FolderOf(target);
+    if (!CreateFolders(folder, error))
         return false;
     // The new file is moved over the target through its own handle (hence
     // DELETE): under Wine that spares MoveFileExW's opening of the file again,
@@ -240,6 +240,6 @@ bool ReplaceWholeFile(const std::wstring& path, const std::string& bytes, std::w
     if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(rename.size())))
         return fail(L"cannot replace it: ", GetLastError());
     file.reset();
-    FlushFolder(FolderOf(target));
+    FlushFolder(folder);
     return true;
 }
