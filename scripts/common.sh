@@ -418,15 +418,16 @@ device_names_resolved() {
 # returns its exit code. Its output goes through files, not pipes: Wine's
 # background services inherit the handles and would hold a pipe open for
 # seconds. The call shares the device's server with every other call; the
-# last one out stops it (leave_device in common.sh).
+# last one out stops it (leave_device).
 device_notifyctl() {
   local build=$1 prefix=$2
   shift 2
   local out err rc=0
   out=$(mktemp) err=$(mktemp)
-  WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" \
-    flock -s -o "$(device_lock "$prefix" server)" wine "$build/notifyctl.exe" "$@" \
-    >"$out" 2>"$err" || rc=$?
+  ( wine_quiet_env
+    export WINEPREFIX=$prefix
+    exec flock -s -o "$(device_lock "$prefix" server)" wine "$build/notifyctl.exe" "$@"
+  ) >"$out" 2>"$err" || rc=$?
   cat "$out"
   device_names_resolved "$prefix" <"$err" >&2
   rm -f "$out" "$err"

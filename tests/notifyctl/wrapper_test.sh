@@ -14,7 +14,6 @@ set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(realpath -m "${TALLYVANE_BUILD:-$ROOT/build}")
 . "$ROOT/scripts/common.sh"
-. "$ROOT/scripts/device.sh"
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 unset DISPLAY TALLYVANE_STORE
@@ -68,8 +67,12 @@ one_over_the_limit() {
   return 1
 }
 
+# Whether no wineserver serves the device now: its socket would sit in a
+# folder named after the prefix's device and inode.
 no_server() {
-  ! device_wineserver_running "$TALLYVANE_DEVICE"
+  local id
+  id="server-$(stat -L -c '%D' "$TALLYVANE_DEVICE" 2>/dev/null)-$(printf '%x' "$(stat -L -c '%i' "$TALLYVANE_DEVICE" 2>/dev/null)")"
+  ! compgen -G "/tmp/wine-*/$id/socket" >/dev/null && ! compgen -G "/tmp/.wine-$(id -u)/$id/socket" >/dev/null
 }
 
 eight_adds_at_once() {
